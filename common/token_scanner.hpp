@@ -1,0 +1,49 @@
+// Whitespace-separated tokens from a text file read in large blocks, or from
+// text already in memory (the same code path, so fuzzers and tests can feed
+// it without touching the disk).
+//
+// White space is what formatted stream extraction skips in the "C" locale:
+// blank, tab, line feed, vertical tab, form feed, carriage return. Line ends
+// carry no meaning. A token is a maximal run of other bytes and is handed out
+// as a view that stays valid until the next call to next().
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace common {
+
+class TokenScanner {
+public:
+    // Reads from an open file, which the caller keeps owning.
+    explicit TokenScanner(std::FILE* file, std::size_t block_size = default_block_size);
+    // Scans text in memory; the text must outlive the scanner.
+    explicit TokenScanner(std::string_view text);
+
+    // The next token, or an empty view at the end of the input. After an
+    // empty view, failed() is true when the input could not be read to its
+    // end (a read error, or a token longer than a block).
+    std::string_view next();
+
+    bool failed() const { return failed_; }
+    bool token_too_long() const { return too_long_; }
+
+    static constexpr std::size_t default_block_size = std::size_t{1} << 20;
+
+private:
+    bool refill();  // keeps [pos_, end_) and reads more behind it
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> storage_;
+    std::size_t capacity_ = 0;
+    const char* begin_ = nullptr;
+    const char* pos_ = nullptr;
+    const char* end_ = nullptr;
+    bool at_eof_ = false;
+    bool failed_ = false;
+    bool too_long_ = false;
+};
+
+}  // namespace common

@@ -1,0 +1,52 @@
+// read_mesh_sizes: the counts at the head of the node and element files.
+#include <cstdint>
+
+#include "input_file.hpp"
+#include "mesh_files.hpp"
+#include "mesh_text.hpp"
+
+namespace tetclean {
+namespace {
+
+// The fewest bytes one record can take: its numbers, one character each,
+// and a separator behind each. A count above size / this cannot be real,
+// and must not size an allocation.
+constexpr std::uint64_t min_node_record_bytes = 8;
+constexpr std::uint64_t min_element_record_bytes = 12;
+
+common::MaybeError read_count(const std::string& file_name, const char* what, const Place& place,
+                              std::uint64_t min_record_bytes, std::int32_t& count) {
+    common::MaybeError problem;
+    common::InputFile file = common::open_input(file_name, what, problem);
+    if (!file) return problem;
+    const auto size = common::regular_file_size(file.get());
+    common::TokenScanner text(file.get(), 4096);
+    MeshText numbers(text, file_name);
+    if (!numbers.read_count(count, place)) return numbers.take_error();
+    if (size && static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
+        return common::file_error(file_name, place.describe() + " " + std::to_string(count) +
+                                                 " is more than the file's " +
+                                                 std::to_string(*size) + " bytes can hold");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+common::MaybeError read_mesh_sizes(const std::string& node_file, const std::string& ele_file,
+                                   std::int16_t level, RunParameters& param) {
+    std::int32_t nodes = 0;
+    std::int32_t tets = 0;
+    if (auto problem = read_count(node_file, "node file", {"node count"}, min_node_record_bytes, nodes)) {
+        return problem;
+    }
+    if (auto problem =
+            read_count(ele_file, "element file", {"element count"}, min_element_record_bytes, tets)) {
+        return problem;
+    }
+    param.nodes_number[level] = nodes;
+    param.tets_number[level] = tets;
+    return std::nullopt;
+}
+
+}  // namespace tetclean

@@ -1,0 +1,65 @@
+// Reading typed numbers from a mesh text file, one token at a time, with an
+// error that names the file, the place and the offending text. Shared by the
+// node, element and tbd readers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "error.hpp"
+#include "number_scan.hpp"
+#include "token_scanner.hpp"
+
+namespace tetclean {
+
+// Where a value stands, spelt out only when an error is reported:
+// {"node count"} or {"x coordinate", "node", 12}.
+struct Place {
+    const char* field;
+    const char* record_kind = nullptr;  // none for the header
+    std::int64_t record = 0;            // 1-based
+    std::string describe() const;
+};
+
+class MeshText {
+public:
+    MeshText(common::TokenScanner& text, const std::string& file_name)
+        : text_(text), file_name_(file_name) {}
+
+    // Reads one number into `value`; false (and the error kept) when the
+    // file ends or the token is not a number of that type.
+    template <typename Number>
+    bool read(Number& value, const Place& place) {
+        const std::string_view token = text_.next();
+        if (token.empty()) {
+            fail_missing(place);
+            return false;
+        }
+        const common::ScanStatus status = common::scan_number(token, value);
+        if (status != common::ScanStatus::ok) {
+            fail_malformed(token, status, place, std::is_integral_v<Number>);
+            return false;
+        }
+        return true;
+    }
+
+    // A count at the head of a file: a whole number, not negative.
+    bool read_count(std::int32_t& count, const Place& place);
+
+    // Keeps the first problem met; later ones are consequences of it.
+    void fail(const std::string& problem);
+    common::MaybeError take_error() { return std::move(error_); }
+
+private:
+    void fail_missing(const Place& place);
+    void fail_malformed(std::string_view token, common::ScanStatus status, const Place& place,
+                        bool whole);
+
+    common::TokenScanner& text_;
+    const std::string& file_name_;
+    common::MaybeError error_;
+};
+
+}  // namespace tetclean
