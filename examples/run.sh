@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the tools and runs them on the bundled example data, writing the
+# results to build/example-output/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset tools >/dev/null
+cmake --build --preset tools
+
+out=build/example-output
+rm -rf "$out"
+mkdir -p "$out"
+
+echo
+echo "\$ tetclean examples/mesh.node examples/mesh.ele $out/clean.node $out/clean.ele examples/levelset.txt examples/params.txt"
+build/tools/tetclean/tetclean examples/mesh.node examples/mesh.ele "$out/clean.node" "$out/clean.ele" \
+    examples/levelset.txt examples/params.txt
+echo "-> $out/clean.node: $(head -n 1 "$out/clean.node")   $out/clean.ele: $(head -n 1 "$out/clean.ele")"
