@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -39,7 +40,8 @@ public:
         for (char& c : name) {
             if (c == '/') c = '_';
         }
-        path_ = fs::temp_directory_path() / ("levelset_prep_test_" + name);
+        path_ = fs::temp_directory_path() /
+                ("levelset_prep_test_" + std::to_string(::getpid()) + "_" + name);
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
