@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace common {
 namespace {
@@ -74,5 +75,81 @@ ScanStatus scan_number(std::string_view token, std::int32_t& value) {
 ScanStatus scan_number(std::string_view token, float& value) { return scan_float(token, value); }
 
 ScanStatus scan_number(std::string_view token, double& value) { return scan_float(token, value); }
+
+namespace {
+
+// Enough for any number worth the fast path; a longer token is re-read by
+// the general path.
+constexpr std::size_t lookahead = 64;
+
+template <typename Number>
+ScanStatus read_general(TokenScanner& text, Number& value, std::string_view& token) {
+    token = text.next();
+    return token.empty() ? ScanStatus::no_token : scan_number(token, value);
+}
+
+// Plain decimal integers of up to ten digits with an optional sign.
+bool parse_int_in_place(const char* p, const char* end, std::int32_t& value, const char*& stop) {
+    const bool negative = *p == '-';
+    if (negative || *p == '+') ++p;
+    const char* digits = p;
+    std::uint64_t magnitude = 0;
+    while (p != end && is_digit(*p) && p - digits < 10) magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
+    if (p == digits || (p != end && is_digit(*p))) return false;
+    if (magnitude > (negative ? 2147483648u : 2147483647u)) return false;
+    value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)
+                                               : static_cast<std::int64_t>(magnitude));
+    stop = p;
+    return true;
+}
+
+template <typename Float>
+bool parse_float_in_place(const char* p, const char* end, Float& value, const char*& stop) {
+    const bool plus = *p == '+';
+    if (plus && ++p == end) return false;
+    char lead = *p;
+    if (lead == '-') {
+        if (plus || p + 1 == end) return false;  // "+-1"
+        lead = p[1];
+    }
+    if (!is_digit(lead) && lead != '.') return false;  // "inf", "nan"
+    auto [ptr, ec] = std::from_chars(p, end, value);
+    if (ec != std::errc{}) return false;
+    stop = ptr;
+    return true;
+}
+
+template <typename Number>
+ScanStatus read_in_place(TokenScanner& text, Number& value, std::string_view& token) {
+    const std::string_view window = text.peek(lookahead);
+    if (window.empty()) return read_general(text, value, token);
+    const char* start = window.data();
+    const char* end = start + window.size();
+    const char* stop = nullptr;
+    Number parsed{};
+    bool done = false;
+    if constexpr (std::is_integral_v<Number>) {
+        done = parse_int_in_place(start, end, parsed, stop);
+    } else {
+        done = parse_float_in_place(start, end, parsed, stop);
+    }
+    if (!done || !text.token_ends_at(stop)) return read_general(text, value, token);
+    text.consume(stop);
+    token = {start, static_cast<std::size_t>(stop - start)};
+    value = parsed;
+    return ScanStatus::ok;
+}
+
+}  // namespace
+
+ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
+    return read_in_place(text, value, token);
+}
+ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token) {
+    return read_in_place(text, value, token);
+}
+ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token) {
+    return read_in_place(text, value, token);
+}
 
 }  // namespace common

@@ -14,10 +14,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "token_scanner.hpp"
+
 namespace common {
 
 enum class ScanStatus {
     ok,
+    no_token,      // the input ended (read_number only)
     malformed,     // not a number of the requested type
     out_of_range,  // a number, but too large in magnitude for the type
 };
@@ -25,5 +28,13 @@ enum class ScanStatus {
 ScanStatus scan_number(std::string_view token, std::int32_t& value);
 ScanStatus scan_number(std::string_view token, float& value);
 ScanStatus scan_number(std::string_view token, double& value);
+
+// Reads the next token of `text` as a number, with the same acceptance as
+// scan_number. Common tokens are parsed in place in the block buffer;
+// anything unusual takes the general path. `token` receives the token
+// (empty at the end of the input), valid until the next read.
+ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token);
+ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token);
+ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token);
 
 }  // namespace common

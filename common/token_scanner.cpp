@@ -3,14 +3,6 @@
 #include <cstring>
 
 namespace common {
-namespace {
-
-inline bool is_blank(char c) {
-    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-}  // namespace
-
 TokenScanner::TokenScanner(std::FILE* file, std::size_t block_size)
     : file_(file), storage_(new char[block_size]), capacity_(block_size) {
     begin_ = pos_ = end_ = storage_.get();
@@ -37,6 +29,15 @@ bool TokenScanner::refill() {
     begin_ = pos_ = base;
     end_ = base + kept + got;
     return got != 0;
+}
+
+std::string_view TokenScanner::peek(std::size_t lookahead) {
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (static_cast<std::size_t>(end_ - pos_) >= lookahead || at_eof_ || failed_) break;
+        refill();
+    }
+    return {pos_, static_cast<std::size_t>(end_ - pos_)};
 }
 
 std::string_view TokenScanner::next() {

@@ -15,6 +15,11 @@
 
 namespace common {
 
+// What formatted stream extraction skips in the "C" locale.
+inline bool is_blank(char c) {
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
 class TokenScanner {
 public:
     // Reads from an open file, which the caller keeps owning.
@@ -26,6 +31,19 @@ public:
     // empty view, failed() is true when the input could not be read to its
     // end (a read error, or a token longer than a block).
     std::string_view next();
+
+    // The unread input from the start of the next token on: at least
+    // `lookahead` bytes of it where the input has that many (lookahead far
+    // below the block size). Empty at the end of the input. Lets a caller
+    // parse a token in place and then consume() it.
+    std::string_view peek(std::size_t lookahead);
+    // Consumes the input up to `end`, a position inside the last peek().
+    void consume(const char* end) { pos_ = end; }
+    // True when `end` (inside the last peek()) is where a token stops: at
+    // a blank, or at the very end of the input.
+    bool token_ends_at(const char* end) const {
+        return end != end_ ? is_blank(*end) : at_eof_;
+    }
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }

@@ -21,8 +21,7 @@ common::MaybeError read_level_set(common::TokenScanner& text, const std::string&
     std::int64_t got = 0;
     std::string_view token;
     for (; got < needed; ++got) {
-        token = text.next();
-        if (token.empty() || common::scan_number(token, grid[got]) != common::ScanStatus::ok) break;
+        if (common::read_number(text, grid[got], token) != common::ScanStatus::ok) break;
     }
     if (got == needed) return std::nullopt;
 

@@ -32,17 +32,15 @@ public:
     // file ends or the token is not a number of that type.
     template <typename Number>
     bool read(Number& value, const Place& place) {
-        const std::string_view token = text_.next();
-        if (token.empty()) {
+        std::string_view token;
+        const common::ScanStatus status = common::read_number(text_, value, token);
+        if (status == common::ScanStatus::ok) return true;
+        if (status == common::ScanStatus::no_token) {
             fail_missing(place);
-            return false;
-        }
-        const common::ScanStatus status = common::scan_number(token, value);
-        if (status != common::ScanStatus::ok) {
+        } else {
             fail_malformed(token, status, place, std::is_integral_v<Number>);
-            return false;
         }
-        return true;
+        return false;
     }
 
     // A count at the head of a file: a whole number, not negative.

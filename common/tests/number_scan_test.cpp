@@ -5,7 +5,9 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -87,6 +89,54 @@ TEST(NumberScan, IntegerTokens) {
             EXPECT_EQ(value, c.value) << c.token;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// read_number parses in place; it must accept and refuse exactly what
+// scan_number does, wherever a token falls in the block buffer.
+template <typename Number>
+void expect_read_matches_scan(const std::vector<std::string>& tokens) {
+    std::string text;
+    for (const std::string& token : tokens) text += token + (text.size() % 3 ? " " : "\n\t");
+    for (std::size_t block : {4096u, 130u, 131u, 197u}) {
+        std::FILE* file = std::tmpfile();
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::rewind(file);
+        common::TokenScanner scanner(file, block);
+        for (const std::string& expected_token : tokens) {
+            Number expected{}, got{};
+            const ScanStatus want = scan_number(expected_token, expected);
+            std::string_view token;
+            const ScanStatus status = common::read_number(scanner, got, token);
+            ASSERT_EQ(status, want) << expected_token << " block " << block;
+            ASSERT_EQ(token, expected_token) << block;
+            if (want == ScanStatus::ok) {
+                ASSERT_EQ(std::signbit(got), std::signbit(expected)) << expected_token;
+                ASSERT_EQ(got, expected) << expected_token;
+            }
+        }
+        std::string_view token;
+        Number ignored{};
+        EXPECT_EQ(common::read_number(scanner, ignored, token), ScanStatus::no_token);
+        std::fclose(file);
+    }
+}
+
+const std::vector<std::string> mixed_tokens = {
+    "0", "1", "-1", "+1.5", "1.", ".5", "-.5e-3", "1e5", "1E+05", "00012", "123.456789", "1e-40",
+    "6", "-0", "+.5", "1e-50", "-1e-50", "1e", "1e+", ".", "+", "-", "+-1", "-+1", "1.5.", "0x1p3",
+    "inf", "-nan", "1e50", "12abc", "--1", "2147483647", "2147483648", "-2147483648", "-2147483649",
+    "00000000000000000007", "99999999999", "1e400", "-1e-400", "3.4028234e38",
+    "12345678901234567890123456789012345678901234567890123456789012345678901234567890.5",
+};
+
+TEST(ReadNumber, MatchesScanNumberAcrossBlockBoundaries) {
+    expect_read_matches_scan<std::int32_t>(mixed_tokens);
+    expect_read_matches_scan<float>(mixed_tokens);
+    expect_read_matches_scan<double>(mixed_tokens);
 }
 
 }  // namespace
