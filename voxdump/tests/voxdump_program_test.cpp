@@ -62,6 +62,7 @@ TEST(VoxdumpProgram, ValuesAsWritten) {
          "max_intensity = 3e+09\n", "2 -2 -2147483648 -2147483648 -2147483648 ", "5 1 1\n"},
         {"negative dimension", {.nx = -3, .ny = 2}, "",
          "max_intensity = -2.14748e+09\n", "", "-3 2 1\n"},
+        {"zero dimension", {.nx = 0, .ny = 4}, "", "max_intensity = -2.14748e+09\n", "", "0 4 1\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
