@@ -122,7 +122,7 @@ int run(char** argv) {
         say(line);
     }
     say("img read");
-    char status_line[16];
+    char status_line[common::max_number_chars + 1];
     *common::format_int(status_line, read_status) = '\0';
     say(status_line);
     if (read_status != status_ok) {
