@@ -1,0 +1,31 @@
+// Unsigned-byte volumes (masks) as Analyze pairs of datatype 2.
+//
+// read_analyze_byte_image reads the header (swapping a foreign one; bytes
+// need no swap) and then nx*ny*nz bytes from the start of the image file
+// straight into `data`. Statuses as read_analyze_image: 1 header file cannot
+// be opened, 6 header shorter than 348 bytes, 2 sample count beyond 32-bit
+// or no buffer, 3 image file cannot be opened, 4 datatype not 2 (data
+// attached, all zero), 5 image file too short (the missing part zero),
+// 0 read. No minimum, maximum or message.
+//
+// write_analyze_byte_image writes the header and then the nx*ny*nz bytes of
+// `data`, in the machine's byte order. With `overwrite` false and an image
+// file that can be opened for reading it returns 4 and writes nothing.
+// 1: the header file cannot be written; 2: the image file cannot be opened
+// or written completely (or `data` is missing); 0: both written.
+#pragma once
+
+#include <string_view>
+
+#include "analyze_image.hpp"
+
+namespace voxdump {
+
+int read_analyze_byte_image(std::string_view name, analyze_byte_image& image);
+int write_analyze_byte_image(std::string_view name, const analyze_byte_image& image, bool overwrite);
+
+// True when the image file of `name` can be opened for reading: the test the
+// writers make before they would overwrite it.
+bool image_file_exists(std::string_view name);
+
+}  // namespace voxdump
