@@ -30,8 +30,7 @@ std::int32_t quantile_position(std::int32_t count, float fraction) {
 
 }  // namespace
 
-float masked_quantile(const analyze_image& image, const analyze_byte_image& mask,
-                      float fraction) {
+float masked_quantile(const analyze_image& image, const analyze_byte_image& mask, float fraction) {
     if (!is_usable_with_mask(image, mask)) return 0.0f;
     // Positions are 32-bit; a larger selection is refused rather than wrapped.
     const std::int64_t selected_count = count_selected(mask);

@@ -32,12 +32,11 @@ bool is_usable_with_mask(const analyze_image& image, const analyze_byte_image& m
 std::int64_t box_voxel_count(std::int32_t rx, std::int32_t ry, std::int32_t rz) {
     if (rx < 0 || ry < 0 || rz < 0) return -1;
     constexpr std::int64_t limit = std::numeric_limits<std::int32_t>::max();
-    // Each side is at most 2^32-1, so every partial product below is tested
-    // before it could leave 64 bits.
+    // A side is below 2^32 and the count so far below 2^31, so no product
+    // leaves 64 bits before it is tested.
     std::int64_t count = 1;
-    for (const std::int64_t side : {2 * std::int64_t{rx} + 1, 2 * std::int64_t{ry} + 1,
-                                    2 * std::int64_t{rz} + 1}) {
-        if (side > limit) return -1;
+    for (const std::int64_t side :
+         {2 * std::int64_t{rx} + 1, 2 * std::int64_t{ry} + 1, 2 * std::int64_t{rz} + 1}) {
         count *= side;
         if (count > limit) return -1;
     }

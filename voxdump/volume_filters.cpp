@@ -34,8 +34,7 @@ float box_mean_343(const analyze_image& image, std::int32_t x, std::int32_t y, s
 // Gathers the box around (x, y, z) into box (size entries) and selects its
 // m-th smallest.
 float box_median(const analyze_image& image, std::int32_t x, std::int32_t y, std::int32_t z,
-                 std::int32_t rx, std::int32_t ry, std::int32_t rz, float* box,
-                 std::int32_t size) {
+                 std::int32_t rx, std::int32_t ry, std::int32_t rz, float* box, std::int32_t size) {
     std::int32_t filled = 0;
     for_each_offset(rx, ry, rz, [&](std::int32_t i, std::int32_t j, std::int32_t k) {
         box[filled++] = voxel_value(image, x + i, y + j, z + k);
@@ -96,16 +95,15 @@ bool masked_median_filter(analyze_image& image, const analyze_byte_image& mask, 
     if (!box) return false;
     for_each_voxel(image.header, [&](std::int32_t x, std::int32_t y, std::int32_t z) {
         if (mask_at(mask, x, y, z) != 0)
-            set_voxel_at(image, x, y, z,
-                         box_median(image, x, y, z, rx, ry, rz, box.get(),
-                                    static_cast<std::int32_t>(size)));
+            set_voxel_at(
+                image, x, y, z,
+                box_median(image, x, y, z, rx, ry, rz, box.get(), static_cast<std::int32_t>(size)));
     });
     return true;
 }
 
 bool masked_nearest_mean_filter(analyze_image& image, const analyze_byte_image& mask,
-                                std::int32_t rx, std::int32_t ry, std::int32_t rz,
-                                std::int32_t k) {
+                                std::int32_t rx, std::int32_t ry, std::int32_t rz, std::int32_t k) {
     if (k < 1 || k > max_nearest_count) return false;
     if (box_voxel_count(rx, ry, rz) < k || !is_usable_with_mask(image, mask)) return false;
     for_each_voxel(image.header, [&](std::int32_t x, std::int32_t y, std::int32_t z) {

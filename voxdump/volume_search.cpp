@@ -21,24 +21,24 @@ bool find_nearest_above(const analyze_image& image, std::int32_t x0, std::int32_
     if (!is_usable(image) || !is_inside(image.header, x0, y0, z0)) return false;
     if (voxel_at(image, x0, y0, z0) > threshold) return true;
 
-    const float extent = static_cast<float>(image.header.dim[1] + image.header.dim[2] +
-                                            image.header.dim[3]);
+    const float extent =
+        static_cast<float>(image.header.dim[1] + image.header.dim[2] + image.header.dim[3]);
     float best = extent * extent;
     bool found = false;
     // Only a strictly smaller distance moves the outputs, so among equally
     // near candidates the first in neighbourhood order wins.
-    for_each_offset(search_radius, search_radius, search_radius,
-                    [&](std::int32_t i, std::int32_t j, std::int32_t k) {
-                        const float distance = static_cast<float>(i * i + j * j + k * k);
-                        if (voxel_value(image, x0 + i, y0 + j, z0 + k) > threshold &&
-                            distance < best) {
-                            best = distance;
-                            x = x0 + i;
-                            y = y0 + j;
-                            z = z0 + k;
-                            found = true;
-                        }
-                    });
+    for_each_offset(
+        search_radius, search_radius, search_radius,
+        [&](std::int32_t i, std::int32_t j, std::int32_t k) {
+            const float distance = static_cast<float>(i * i + j * j + k * k);
+            if (voxel_value(image, x0 + i, y0 + j, z0 + k) > threshold && distance < best) {
+                best = distance;
+                x = x0 + i;
+                y = y0 + j;
+                z = z0 + k;
+                found = true;
+            }
+        });
     return found;
 }
 

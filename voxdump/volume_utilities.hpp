@@ -85,8 +85,7 @@ bool byte_to_float_image(const analyze_byte_image& source, analyze_image& destin
 // make_zero_mask from the source, then each byte is 1 where the source value
 // is strictly greater than threshold and 0 otherwise (equal gives 0, NaN
 // gives 0).
-bool threshold_image(const analyze_image& source, analyze_byte_image& destination,
-                     float threshold);
+bool threshold_image(const analyze_image& source, analyze_byte_image& destination, float threshold);
 
 // ---- Searches and filters ---------------------------------------------------
 
@@ -117,8 +116,7 @@ bool smooth_below(analyze_image& image, const analyze_image& reference, float th
 // truncated. Returns 0 when nothing is selected, when k would be the count
 // or more (a fraction of 1 gives 0), when fraction is NaN or negative, when
 // the working buffer cannot be obtained, and for the usual refusals.
-float masked_quantile(const analyze_image& image, const analyze_byte_image& mask,
-                      float fraction);
+float masked_quantile(const analyze_image& image, const analyze_byte_image& mask, float fraction);
 
 // Every voxel that mask selects becomes the median of its box of offsets
 // -rx..rx, -ry..ry, -rz..rz: the m-th smallest (0-based) of the box's size
@@ -138,7 +136,6 @@ bool masked_median_filter(analyze_image& image, const analyze_byte_image& mask, 
 // nothing, when k is outside 1..128, when the box holds fewer than k voxels,
 // or for the usual refusals; otherwise true.
 bool masked_nearest_mean_filter(analyze_image& image, const analyze_byte_image& mask,
-                                std::int32_t rx, std::int32_t ry, std::int32_t rz,
-                                std::int32_t k);
+                                std::int32_t rx, std::int32_t ry, std::int32_t rz, std::int32_t k);
 
 }  // namespace voxdump
