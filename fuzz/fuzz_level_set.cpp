@@ -38,26 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + prefix, size - prefix);
 
     const auto points = static_cast<std::size_t>(tetclean::grid_shape(param, 1).points());
-    std::unique_ptr<float[]> from_memory(new float[points]);
-    std::unique_ptr<float[]> from_stream(new float[points]);
-    common::TokenScanner memory_text(text);
-    const auto memory_problem = tetclean::read_level_set(memory_text, "ls.txt", from_memory.get(), param, 1);
-    std::FILE* file = fuzz::open_memory(text);
-    common::TokenScanner file_text(file, fuzz::block_size_for(text, choice));
-    const auto stream_problem = tetclean::read_level_set(file_text, "ls.txt", from_stream.get(), param, 1);
-    std::fclose(file);
-
-    FUZZ_CHECK(memory_problem.has_value() == stream_problem.has_value());
-    if (memory_problem) {
-        FUZZ_CHECK(memory_problem->message == stream_problem->message);
-        FUZZ_CHECK(memory_problem->message.rfind("ls.txt: ", 0) == 0);
+    std::unique_ptr<float[]> read[2] = {std::make_unique<float[]>(points), std::make_unique<float[]>(points)};
+    if (!fuzz::read_both_ways(text, choice, "ls.txt", [&](common::TokenScanner& scanner, int which) {
+            return tetclean::read_level_set(scanner, "ls.txt", read[which].get(), param, 1);
+        })) {
         return 0;
     }
-    FUZZ_CHECK(std::memcmp(from_memory.get(), from_stream.get(), points * sizeof(float)) == 0);
+    FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), points * sizeof(float)) == 0);
 
     // The kernel at the input's point, at the grid's corners (mesh
     // coordinate -1.5 is grid point 0, spacing 0.5) and just beyond them.
-    const float* grid = from_memory.get();
+    const float* grid = read[0].get();
     (void)tetclean::interpolate_sd(query[0], query[1], query[2], grid, param, 1);
     const float last[3] = {-1.5f + 0.5f * static_cast<float>(param.grid1_nx - 1),
                            -1.5f + 0.5f * static_cast<float>(param.grid1_ny - 1),

@@ -11,7 +11,6 @@
 
 #include "fuzz_support.hpp"
 #include "mesh_files.hpp"
-#include "number_scan.hpp"
 #include "token_scanner.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,35 +18,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t choice = data[0];
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    // The count as read_mesh_sizes takes it: the first number, not negative,
-    // at most one record per 8 bytes of the file.
-    std::int32_t count = 0;
-    {
-        common::TokenScanner head(text);
-        std::string_view token;
-        if (common::read_number(head, count, token) != common::ScanStatus::ok || count < 0) count = 0;
-        if (static_cast<std::uint64_t>(count) * 8 > text.size()) return 0;
-    }
+    // At least 8 bytes a node record, as tetclean's count reader demands.
+    const std::optional<std::int32_t> count = fuzz::mesh_count(text, 8);
+    if (!count) return 0;
     tetclean::RunParameters param;
-    param.nodes_number[1] = count;
-    const std::size_t values = 3 * static_cast<std::size_t>(count);
+    param.nodes_number[1] = *count;
+    const std::size_t values = 3 * static_cast<std::size_t>(*count);
 
-    std::unique_ptr<double[]> from_memory(new double[values]);
-    std::unique_ptr<double[]> from_stream(new double[values]);
-    common::TokenScanner memory_text(text);
-    const auto memory_problem = tetclean::read_nodes(from_memory.get(), memory_text, "n.node", 1, param);
-    std::FILE* file = fuzz::open_memory(text);
-    common::TokenScanner file_text(file, fuzz::block_size_for(text, choice));
-    const auto stream_problem = tetclean::read_nodes(from_stream.get(), file_text, "n.node", 1, param);
-    std::fclose(file);
-
-    FUZZ_CHECK(memory_problem.has_value() == stream_problem.has_value());
-    if (memory_problem) {
-        FUZZ_CHECK(memory_problem->message == stream_problem->message);
-        FUZZ_CHECK(memory_problem->message.rfind("n.node: ", 0) == 0);
+    std::unique_ptr<double[]> read[2] = {std::make_unique<double[]>(values), std::make_unique<double[]>(values)};
+    if (!fuzz::read_both_ways(text, choice, "n.node", [&](common::TokenScanner& scanner, int which) {
+            return tetclean::read_nodes(read[which].get(), scanner, "n.node", 1, param);
+        })) {
         return 0;
     }
-    FUZZ_CHECK(std::memcmp(from_memory.get(), from_stream.get(), values * sizeof(double)) == 0);
-    for (std::size_t i = 0; i < values; ++i) FUZZ_CHECK(std::isfinite(from_memory[i]));
+    FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(double)) == 0);
+    for (std::size_t i = 0; i < values; ++i) FUZZ_CHECK(std::isfinite(read[0][i]));
     return 0;
 }

@@ -11,9 +11,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "error.hpp"
+#include "number_scan.hpp"
+#include "token_scanner.hpp"
 
 // A property every input must keep; a violation is a finding.
 #define FUZZ_CHECK(condition)                                                              \
@@ -78,6 +83,37 @@ inline std::size_t block_size_for(std::string_view text, std::uint8_t choice) {
     std::size_t size = sizes[choice % 4];
     const std::size_t needed = longest_token(text) + 1;
     return size > needed ? size : needed;
+}
+
+// Runs `read(text, which)` on `text` twice: from memory (which 0) and as
+// a stream read in small blocks (which 1). Both must report the same
+// problem, naming `file_name`, or none. True when they read it.
+template <typename Read>
+bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name, Read read) {
+    common::TokenScanner memory_text(text);
+    const common::MaybeError from_memory = read(memory_text, 0);
+    std::FILE* file = open_memory(text);
+    common::TokenScanner file_text(file, block_size_for(text, choice));
+    const common::MaybeError from_stream = read(file_text, 1);
+    std::fclose(file);
+    FUZZ_CHECK(from_memory.has_value() == from_stream.has_value());
+    if (!from_memory) return true;
+    FUZZ_CHECK(from_memory->message == from_stream->message);
+    FUZZ_CHECK(from_memory->message.rfind(file_name + ": ", 0) == 0);
+    return false;
+}
+
+// The record count at the head of a mesh text as tetclean's count reader
+// takes it: 0 when it is not a count (the reader then fails on it), and
+// nothing when the text could not hold that many records of at least
+// `min_record_bytes` each (the program refuses it before allocating).
+inline std::optional<std::int32_t> mesh_count(std::string_view text, std::uint64_t min_record_bytes) {
+    common::TokenScanner head(text);
+    std::int32_t count = 0;
+    std::string_view token;
+    if (common::read_number(head, count, token) != common::ScanStatus::ok || count < 0) count = 0;
+    if (static_cast<std::uint64_t>(count) * min_record_bytes > text.size()) return std::nullopt;
+    return count;
 }
 
 // A folder of this process's own, in memory where the system has one,

@@ -7,7 +7,9 @@
 #   fuzz/smoke.sh [seconds per target] [target ...]
 #
 # Default: 60 seconds for each of the seven targets. The corpora, logs and
-# any findings stay in build/fuzz/smoke/.
+# any findings stay in build/fuzz/smoke/, which each run starts afresh; with
+# FUZZ_WORK set to another folder, the corpora there are kept and grown
+# from one run to the next (for long runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,8 +22,9 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 bin=build/fuzz/fuzz
-work=build/fuzz/smoke
-rm -rf "$work"
+work=${FUZZ_WORK:-build/fuzz/smoke}
+if [ -z "${FUZZ_WORK:-}" ]; then rm -rf "$work"; fi
+rm -rf "$work/seeds" "$work/findings"
 mkdir -p "$work"
 "$bin/make_fuzz_seeds" examples "$work/seeds"
 

@@ -7,6 +7,8 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -86,6 +88,21 @@ inline void check(const std::string& program, const std::string& tool, const Fil
     EXPECT_NE(err.find(c.problem), std::string::npos) << err;
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
     EXPECT_EQ(snapshot(dir.path()), before) << "a failed run changed the folder";
+}
+
+// True when /sys refuses new files with EACCES: tests run as root here,
+// where permission bits do not bite, but the sysfs root refuses new files
+// even to root, so it stands in for a read-only folder.
+inline bool sys_refuses_new_files() {
+    const char* probe_name = "/sys/levelset_prep_probe";
+    std::FILE* probe = std::fopen(probe_name, "wb");
+    const int reason = errno;
+    if (probe != nullptr) {
+        std::fclose(probe);
+        std::remove(probe_name);
+        return false;
+    }
+    return reason == EACCES;
 }
 
 // The most memory any program run so far has held (kilobytes).
