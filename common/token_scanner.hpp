@@ -47,6 +47,8 @@ public:
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }
+    // The longest token a file can hand out is one byte shorter.
+    std::size_t block_size() const { return capacity_; }
 
     static constexpr std::size_t default_block_size = std::size_t{1} << 20;
 

@@ -13,7 +13,8 @@ void MeshText::fail(const std::string& problem) {
 
 void MeshText::fail_missing(const Place& place) {
     if (text_.failed()) {
-        fail(text_.token_too_long() ? "a token longer than 1 MiB before the " + place.describe()
+        fail(text_.token_too_long() ? "a token longer than " + std::to_string(text_.block_size() - 1) +
+                                          " bytes before the " + place.describe()
                                     : "cannot read the file to its end (" + place.describe() + ")");
         return;
     }
