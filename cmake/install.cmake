@@ -53,7 +53,10 @@ install(FILES
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME levelset-prep)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VENDOR "levelset-prep maintainers")
+# Each package's description below starts with its own summary line; a
+# common summary would be put in front of both.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_PACKAGE_CONTACT "levelset-prep maintainers <maintainers@levelset-prep.invalid>")
 set(CPACK_COMPONENTS_ALL programs development)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -65,18 +68,18 @@ set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
 set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
 "Mesh and volume preparation tools for level-set simulations
- tetclean cleans a tetrahedral mesh against a level-set grid: it removes the
- region-0 tetrahedra away from the level-set surface and the nodes no
- tetrahedron uses any more. voxdump writes an Analyze 7.5 volume as text:
- its voxels, dimensions and voxel spacings.")
+tetclean cleans a tetrahedral mesh against a level-set grid: it removes the
+region-0 tetrahedra away from the level-set surface and the nodes no
+tetrahedron uses any more. voxdump writes an Analyze 7.5 volume as text:
+its voxels, dimensions and voxel spacings.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME levelset-prep-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "Mesh and volume preparation modules for level-set simulations (static)
- The modules behind tetclean and voxdump as static C++ libraries with their
- headers and a CMake package: mesh and level-set files, grid interpolation
- and zero removal; Analyze 7.5 reading and writing, byte masks and volume
- filters.")
+The modules behind tetclean and voxdump as static C++ libraries with their
+headers and a CMake package: mesh and level-set files, grid interpolation
+and zero removal; Analyze 7.5 reading and writing, byte masks and volume
+filters.")
 
 include(CPack)
