@@ -47,7 +47,7 @@ public:
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }
-    // The longest token a file can hand out is one byte shorter.
+    // A token from a file must be shorter than this.
     std::size_t block_size() const { return capacity_; }
 
     static constexpr std::size_t default_block_size = std::size_t{1} << 20;

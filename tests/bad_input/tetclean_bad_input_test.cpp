@@ -54,9 +54,9 @@ TEST(TetcleanBadInput, NodeFile) {
         {"count 2147483647", {{n, "2147483647 3\n1 0 0 0\n"}}, {}, 1, n, "is more than the file's 21 bytes can hold"},
         {"count 2147483648", {{n, "2147483648 3\n"}}, {}, 1, n, "node count '2147483648' is out of range"},
         {"count -2147483648", {{n, "-2147483648 3\n"}}, {}, 1, n, "node count -2147483648 is negative"},
-        // The count is read in a block of 4096 bytes; the error said 1 MiB.
+        // The count is read in a block of 4 KiB; the error said 1 MiB.
         {"count token longer than a block", {{n, std::string(5000, '0') + "5 3\n" + std::string(40, ' ')}}, {}, 1, n,
-         "a token longer than 4095 bytes before the node count"},
+         "a token longer than 4 KiB before the node count"},
         {"dimension not a number", {{n, "0 three\n"}}, {}, 1, n, "dimension 'three' is not a number"},
         {"coordinate not a number", {{n, "1 3\n1 0 abc 0\n"}}, {}, 1, n, "node record 1: y coordinate 'abc' is not a number"},
         {"NaN coordinate", {{n, "1 3\n1 nan 0 0\n"}}, {}, 1, n, "x coordinate 'nan' is not a number"},
