@@ -15,6 +15,7 @@ set(levelset_prep_modules
     tetclean_mesh_files
     tetclean_level_set
     tetclean_zero_removal
+    tetclean_run
     voxdump_image
     voxdump_text
     voxdump_volume

@@ -47,6 +47,8 @@ public:
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }
+    // A token from a file must be shorter than this.
+    std::size_t block_size() const { return capacity_; }
 
     static constexpr std::size_t default_block_size = std::size_t{1} << 20;
 

@@ -29,7 +29,8 @@ namespace tetclean {
 // Reads the first number of each file: nodes_number[level] and
 // tets_number[level] of `param`. A count that the file could not possibly
 // hold (fewer bytes than its records need) is refused here, before anything
-// is allocated from it.
+// is allocated from it, and so is a file that is not a regular file (a
+// pipe), whose size cannot vouch for its count.
 common::MaybeError read_mesh_sizes(const std::string& node_file, const std::string& ele_file,
                                    std::int16_t level, RunParameters& param);
 

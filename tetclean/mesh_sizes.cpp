@@ -19,11 +19,17 @@ common::MaybeError read_count(const std::string& file_name, const char* what, co
     common::MaybeError problem;
     common::InputFile file = common::open_input(file_name, what, problem);
     if (!file) return problem;
+    // A pipe has no size to hold a count against, and could not be read a
+    // second time for its records anyway.
     const auto size = common::regular_file_size(file.get());
+    if (!size) {
+        return common::file_error(file_name, std::string("not a regular file: the ") + what +
+                                                 " is read twice, once for its count");
+    }
     common::TokenScanner text(file.get(), 4096);
     MeshText numbers(text, file_name);
     if (!numbers.read_count(count, place)) return numbers.take_error();
-    if (size && static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
+    if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
         return common::file_error(file_name, place.describe() + " " + std::to_string(count) +
                                                  " is more than the file's " +
                                                  std::to_string(*size) + " bytes can hold");

@@ -1,6 +1,16 @@
 #include "mesh_text.hpp"
 
 namespace tetclean {
+namespace {
+
+// A reader's block size as its error states it: "4 KiB", "1 MiB".
+std::string block_size_text(std::size_t bytes) {
+    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
 
 std::string Place::describe() const {
     if (record_kind == nullptr) return field;
@@ -13,7 +23,8 @@ void MeshText::fail(const std::string& problem) {
 
 void MeshText::fail_missing(const Place& place) {
     if (text_.failed()) {
-        fail(text_.token_too_long() ? "a token longer than 1 MiB before the " + place.describe()
+        fail(text_.token_too_long() ? "a token longer than " + block_size_text(text_.block_size()) +
+                                          " before the " + place.describe()
                                     : "cannot read the file to its end (" + place.describe() + ")");
         return;
     }

@@ -20,7 +20,17 @@ std::int64_t round_extent(std::int64_t size) {
 
 struct Level {
     std::int64_t nx, ny, nz;
-    std::int64_t count() const { return nx * ny * nz * 8; }
+    // 8*nx*ny*nz, or -1 when it would pass 2147483647 (or a dimension is
+    // below 1). Checked step by step: two dimensions near 2^32 and a third
+    // would overflow even 64 bits.
+    std::int64_t count() const {
+        std::int64_t product = 8;
+        for (const std::int64_t n : {nx, ny, nz}) {
+            if (n < 1 || product > int32_max / n) return -1;
+            product *= n;
+        }
+        return product;
+    }
 };
 
 // 2*(size/divisor) + 32 per axis; division truncates toward zero.
@@ -72,8 +82,7 @@ common::MaybeError RunParameters::read_parameters(common::TokenScanner& text,
                                                  " give a level-set grid with no points");
     }
     for (const Level& level : {level1, level2, level3}) {
-        if (level.nx > int32_max || level.ny > int32_max || level.nz > int32_max ||
-            level.count() > int32_max || level.count() < 0) {
+        if (level.count() < 0) {
             return common::file_error(file_name, "grid extents " + std::to_string(extent[0]) +
                                                      " " + std::to_string(extent[1]) + " " +
                                                      std::to_string(extent[2]) +

@@ -13,6 +13,7 @@
 #include "analyze_names.hpp"
 #include "analyze_status.hpp"
 #include "byte_order.hpp"
+#include "image_file_bytes.hpp"
 #include "input_file.hpp"
 
 namespace voxdump {
@@ -32,19 +33,48 @@ struct running_range {
 // Integer samples are read in blocks of this size and converted from there.
 constexpr std::size_t block_bytes = std::size_t{1} << 22;
 
+// The bytes one stored sample of `datatype` takes; 0 for a type the reader
+// does not take.
+std::size_t stored_sample_bytes(std::int16_t datatype) {
+    switch (datatype) {
+        case datatype_unsigned_char: return 1;
+        case datatype_signed_short: return 2;
+        case datatype_signed_int:
+        case datatype_float: return 4;
+        default: return 0;
+    }
+}
+
+// Where the samples come from: the open image file, or its bytes already
+// read into memory. read() takes whole samples, as fread does.
+struct sample_source {
+    std::FILE* file = nullptr;
+    const unsigned char* bytes = nullptr;
+    std::size_t left = 0;
+
+    std::size_t read(void* out, std::size_t size, std::size_t count) {
+        if (file != nullptr) return std::fread(out, size, count, file);
+        const std::size_t whole = std::min(count, left / size);
+        if (whole != 0) std::memcpy(out, bytes, whole * size);
+        bytes += whole * size;
+        left -= whole * size;
+        return whole;
+    }
+};
+
 // Reads `count` samples of type Sample, converts each with `convert` into
 // `out` and records it in `range`. Returns 2 when no block buffer can be
-// had, 5 (the rest of `out` zeroed) when the file ends early, otherwise 0.
+// had, 5 when the samples end early, otherwise 0.
 template <typename Sample, typename Convert>
-int read_integer_samples(std::FILE* ifile, std::size_t count, float* out, running_range& range,
-                         Convert convert) {
+int read_integer_samples(sample_source& source, std::size_t count, float* out,
+                         running_range& range, Convert convert) {
     const std::size_t per_block = std::min(count, block_bytes / sizeof(Sample));
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
     if (!block) return status_no_sample_buffer;
     std::size_t done = 0;
     while (done < count) {
         const std::size_t wanted = std::min(count - done, per_block);
-        const std::size_t got = std::fread(block.get(), sizeof(Sample), wanted, ifile);
+        const std::size_t got = source.read(block.get(), sizeof(Sample), wanted);
         for (std::size_t i = 0; i < got; ++i) {
             Sample sample;
             std::memcpy(&sample, block.get() + i * sizeof(Sample), sizeof(Sample));
@@ -53,33 +83,30 @@ int read_integer_samples(std::FILE* ifile, std::size_t count, float* out, runnin
             range.see(value);
         }
         done += got;
-        if (got < wanted) {
-            std::fill(out + done, out + count, 0.0f);
-            return status_image_too_short;
-        }
+        if (got < wanted) return status_image_too_short;
     }
     return status_ok;
 }
 
 // Float samples go straight into `out` and are swapped there.
-int read_float_samples(std::FILE* ifile, std::size_t count, float* out, running_range& range,
-                       bool swap) {
-    const std::size_t got = std::fread(out, sizeof(float), count, ifile);
+int read_float_samples(sample_source& source, std::size_t count, float* out,
+                       running_range& range, bool swap) {
+    const std::size_t got = source.read(out, sizeof(float), count);
+    if (got < count) return status_image_too_short;
     if (swap) {
         for (std::size_t i = 0; i < got; ++i) swap_bytes_32(out[i]);
     }
     for (std::size_t i = 0; i < got; ++i) range.see(out[i]);
-    if (got < count) {
-        std::fill(out + got, out + count, 0.0f);
-        return status_image_too_short;
-    }
     return status_ok;
 }
 
 // Everything after the header: count, buffer, conversion, range. `image`
 // holds the header in the machine's byte order; `swap` says the samples are
-// not.
+// not. Nothing is allocated from the header's count alone: an unaccepted
+// datatype is refused first, and the samples' buffer is obtained only once
+// the image file has shown that it holds them (see image_file_bytes.hpp).
 int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool signed_16bit) {
+    image.data.reset();
     std::int16_t datatype = image.header.datatype;
     std::int64_t n = voxel_count(image.header);
     if (datatype == datatype_unknown && image.header.bitpix > 32) {  // the zero-datatype rule
@@ -87,7 +114,22 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
         n *= image.header.bitpix / 32;
     }
     if (n > std::numeric_limits<std::int32_t>::max()) return status_no_sample_buffer;
+    const std::size_t sample_bytes = stored_sample_bytes(datatype);
+    if (sample_bytes == 0) return status_unsupported_datatype;
     const auto count = static_cast<std::size_t>(n);
+    const std::uint64_t needed = std::uint64_t{count} * sample_bytes;
+
+    sample_source source{ifile};
+    std::unique_ptr<unsigned char[]> held;  // the file's bytes, when read ahead
+    const auto left = bytes_left(ifile);
+    if (!left || *left < needed) {
+        switch (read_growing(ifile, needed, held)) {
+            case fill_result::complete: break;
+            case fill_result::short_file: return status_image_too_short;
+            case fill_result::no_memory: return status_no_sample_buffer;
+        }
+        source = sample_source{nullptr, held.get(), static_cast<std::size_t>(needed)};
+    }
     image.data.reset(new (std::nothrow) float[count]);
     if (!image.data) return status_no_sample_buffer;
     float* out = image.data.get();
@@ -97,32 +139,32 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
     switch (datatype) {
         case datatype_unsigned_char:
             status = read_integer_samples<std::uint8_t>(
-                ifile, count, out, range, [](std::uint8_t s) { return static_cast<float>(s); });
+                source, count, out, range, [](std::uint8_t s) { return static_cast<float>(s); });
             break;
         case datatype_signed_short:
             status = read_integer_samples<std::uint16_t>(
-                ifile, count, out, range, [swap, signed_16bit](std::uint16_t s) {
+                source, count, out, range, [swap, signed_16bit](std::uint16_t s) {
                     if (swap) swap_bytes_16(s);
                     return signed_16bit ? static_cast<float>(static_cast<std::int16_t>(s))
                                         : static_cast<float>(s);
                 });
             break;
         case datatype_signed_int:
-            status = read_integer_samples<std::int32_t>(ifile, count, out, range,
+            status = read_integer_samples<std::int32_t>(source, count, out, range,
                                                         [swap](std::int32_t s) {
                                                             if (swap) swap_bytes_32(s);
                                                             return static_cast<float>(s);
                                                         });
             break;
-        case datatype_float:
-            status = read_float_samples(ifile, count, out, range, swap);
+        default:  // datatype_float, the only other type with a sample size
+            status = read_float_samples(source, count, out, range, swap);
             break;
-        default:
-            // The buffer stays attached; it must not hold indeterminate values.
-            std::fill(out, out + count, 0.0f);
-            return status_unsupported_datatype;
     }
-    if (status != status_ok) return status;
+    if (status != status_ok) {
+        // The file shrank while it was read; a partial volume is not kept.
+        image.data.reset();
+        return status;
+    }
     image.min_intensity = range.min;
     image.max_intensity = range.max;
     return status_ok;

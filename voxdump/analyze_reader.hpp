@@ -19,8 +19,12 @@
 //   6  header file shorter than 348 bytes
 //   3  image file cannot be opened (errno holds the reason); header read, swapped
 //   2  the sample count does not fit a 32-bit signed integer, or no buffer for it
-//   4  datatype not accepted; data attached, all zero
-//   5  image file shorter than the samples; data attached, the missing part zero
+//   4  datatype not accepted; no data attached
+//   5  image file shorter than the samples; no data attached
+// The statuses are found in this order: 1, 6, 3, 2 (count), 4, 5, 2 (buffer).
+// No buffer is sized from the header alone: the samples' buffer is obtained
+// only once the image file has shown that it holds them, so a small header
+// announcing a huge volume costs no memory (see image_file_bytes.hpp).
 #pragma once
 
 #include <cstdio>

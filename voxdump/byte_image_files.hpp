@@ -2,11 +2,13 @@
 //
 // read_analyze_byte_image reads the header (swapping a foreign one; bytes
 // need no swap) and then nx*ny*nz bytes from the start of the image file
-// straight into `data`. Statuses as read_analyze_image: 1 header file cannot
-// be opened, 6 header shorter than 348 bytes, 2 sample count beyond 32-bit
-// or no buffer, 3 image file cannot be opened, 4 datatype not 2 (data
-// attached, all zero), 5 image file too short (the missing part zero),
-// 0 read. No minimum, maximum or message.
+// straight into `data`. Statuses as read_analyze_image, found in this order:
+// 1 header file cannot be opened, 6 header shorter than 348 bytes, 2 sample
+// count beyond 32-bit, 3 image file cannot be opened, 4 datatype not 2,
+// 5 image file too short, 2 no buffer, 0 read; `data` is attached only on 0.
+// As in read_analyze_image, the buffer is obtained only once the image file
+// has shown that it holds the samples (image_file_bytes.hpp). No minimum,
+// maximum or message.
 //
 // write_analyze_byte_image writes the header and then the nx*ny*nz bytes of
 // `data`, in the machine's byte order. With `overwrite` false and an image
@@ -15,6 +17,8 @@
 // or written completely (or `data` is missing); 0: both written.
 #pragma once
 
+#include <cstdio>
+#include <span>
 #include <string_view>
 
 #include "analyze_image.hpp"
@@ -22,6 +26,10 @@
 namespace voxdump {
 
 int read_analyze_byte_image(std::string_view name, analyze_byte_image& image);
+// The same read from memory and an open stream: `header_bytes` are the
+// header file's bytes and `ifile` the open image file.
+int read_analyze_byte_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
+                            analyze_byte_image& image);
 int write_analyze_byte_image(std::string_view name, const analyze_byte_image& image, bool overwrite);
 
 // True when the image file of `name` can be opened for reading: the test the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,21 @@ TEST(ReadMeshSizes, RefusesCountsTheFileCannotHold) {
     EXPECT_NE(error->message.find("node count 2147483647 is more than the file's 21 bytes can hold"),
               std::string::npos)
         << error->message;
+    EXPECT_EQ(param.nodes_number[1], 0);
+}
+
+// A count read from a pipe was taken on trust and sized the arrays.
+TEST(ReadMeshSizes, RefusesAPipe) {
+    TempDir dir;
+    write_file(dir / "a.ele", "1 4 1\n1 1 2 3 4 0\n");
+    std::FILE* pipe = ::popen("echo 200000000 3", "r");
+    ASSERT_NE(pipe, nullptr);
+    const std::string name = "/dev/fd/" + std::to_string(::fileno(pipe));
+    RunParameters param;
+    const auto error = tetclean::read_mesh_sizes(name, (dir / "a.ele").string(), 1, param);
+    ::pclose(pipe);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, name + ": not a regular file: the node file is read twice, once for its count");
     EXPECT_EQ(param.nodes_number[1], 0);
 }
 

@@ -80,6 +80,10 @@ TEST(RunParameters, BadExtentsAreRefusedAndLeaveTheRecord) {
         {"2000 2000 2000", "too large"},
         {"2147483647 1 1", "too large"},
         {"1000 1000 100", "too large"},
+        // Found by fuzz_parameters: a product beyond 64 bits must not wrap
+        // into range.
+        {"777777777 773777777 50", "too large"},
+        {"2147483647 2147483647 2147483647", "too large"},
     };
     for (const Case& c : cases) {
         RunParameters param;

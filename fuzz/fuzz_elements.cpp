@@ -1,0 +1,56 @@
+// The element reader (read_elements) with the node count taken from the
+// input's first byte and the element count from its text, as tetclean takes
+// it (at most one record per 12 bytes of the file). The text is read from
+// memory and as a stream in small blocks; both must agree, and every
+// accepted corner must index the node array.
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string_view>
+
+#include "fuzz_support.hpp"
+#include "mesh_files.hpp"
+#include "token_scanner.hpp"
+
+namespace {
+
+// 0, 4, ..., 996, then the edges of the 32-bit range.
+std::int32_t node_count_for(std::uint8_t byte) {
+    static constexpr std::int32_t edges[6] = {0, 1, -1, std::numeric_limits<std::int32_t>::max(),
+                                              std::numeric_limits<std::int32_t>::min(), 729};
+    return byte < 250 ? 4 * std::int32_t{byte} : edges[byte - 250];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return 0;
+    const std::int32_t node_count = node_count_for(data[0]);
+    const std::uint8_t choice = data[1];
+    const std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+    // At least 12 bytes an element record, as tetclean's count reader demands.
+    const std::optional<std::int32_t> count = fuzz::mesh_count(text, 12);
+    if (!count) return 0;
+    tetclean::RunParameters param;
+    param.nodes_number[1] = node_count;
+    param.tets_number[1] = *count;
+    const std::size_t values = 5 * static_cast<std::size_t>(*count);
+
+    std::unique_ptr<std::int32_t[]> read[2] = {std::make_unique<std::int32_t[]>(values),
+                                              std::make_unique<std::int32_t[]>(values)};
+    if (!fuzz::read_both_ways(text, choice, "e.ele", [&](common::TokenScanner& scanner, int which) {
+            return tetclean::read_elements(read[which].get(), scanner, "e.ele", 1, param);
+        })) {
+        return 0;
+    }
+    FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(std::int32_t)) == 0);
+    for (std::size_t j = 0; j < static_cast<std::size_t>(*count); ++j) {
+        for (int corner = 0; corner < 4; ++corner) {
+            const std::int32_t index = read[0][5 * j + corner];
+            FUZZ_CHECK(index >= 0 && index < node_count);
+        }
+    }
+    return 0;
+}

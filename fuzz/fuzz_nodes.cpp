@@ -1,0 +1,37 @@
+// The node reader (read_nodes) with its count taken from the input, as
+// tetclean takes it: a count that the text could not hold is refused before
+// anything is allocated, so the fuzzer allocates exactly what the program
+// would. The text is read from memory and as a stream in small blocks; both
+// must give the same result, and accepted coordinates are finite.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "fuzz_support.hpp"
+#include "mesh_files.hpp"
+#include "token_scanner.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::uint8_t choice = data[0];
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    // At least 8 bytes a node record, as tetclean's count reader demands.
+    const std::optional<std::int32_t> count = fuzz::mesh_count(text, 8);
+    if (!count) return 0;
+    tetclean::RunParameters param;
+    param.nodes_number[1] = *count;
+    const std::size_t values = 3 * static_cast<std::size_t>(*count);
+
+    std::unique_ptr<double[]> read[2] = {std::make_unique<double[]>(values), std::make_unique<double[]>(values)};
+    if (!fuzz::read_both_ways(text, choice, "n.node", [&](common::TokenScanner& scanner, int which) {
+            return tetclean::read_nodes(read[which].get(), scanner, "n.node", 1, param);
+        })) {
+        return 0;
+    }
+    FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(double)) == 0);
+    for (std::size_t i = 0; i < values; ++i) FUZZ_CHECK(std::isfinite(read[0][i]));
+    return 0;
+}

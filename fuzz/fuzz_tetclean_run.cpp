@@ -1,0 +1,123 @@
+// The whole tetclean run (clean_mesh_files, the code tetclean's main calls)
+// on small inputs in a scratch folder. The input is a flag byte and then the
+// parameter, node, element and level-set texts, separated by NUL bytes.
+// Flags: bit 0 names the inputs as outputs; bits 1-2 make the output fail
+// (0 none, 1 node file in a missing folder, 2 element file in a missing
+// folder, 3 element file /dev/full). Grids above 4096 points are skipped.
+//
+// A failed run must name a file, leave no output or temporary file and
+// change no input; a successful one must print every progress line and
+// write outputs that a second run accepts.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clean_run.hpp"
+#include "fuzz_support.hpp"
+#include "run_parameters.hpp"
+#include "token_scanner.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> progress_lines = {
+    "nodes loaded", "tets loaded", "signed dist functions loaded ", "nodes tbd loaded",
+    "making cast", "removed 0s from nodes and tets", "output nodes and tets"};
+
+std::set<std::string> listing(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+struct Run {
+    common::MaybeError problem;
+    std::vector<std::string> lines;
+};
+
+Run run(const tetclean::CleanRunFiles& files) {
+    Run result;
+    result.problem = tetclean::clean_mesh_files(
+        files, [&result](const char* line) { result.lines.emplace_back(line); });
+    return result;
+}
+
+bool names_a_file(const std::string& message, const tetclean::CleanRunFiles& files) {
+    for (const std::string* name : {&files.node_in, &files.ele_in, &files.node_out, &files.ele_out,
+                                    &files.level_set, &files.parameters}) {
+        if (message.rfind(*name + ": ", 0) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::uint8_t flags = data[0];
+    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    std::string_view parts[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t end = i < 3 ? std::min(rest.find('\0'), rest.size()) : rest.size();
+        parts[i] = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    // Small grids only: the level-set file lists every point.
+    {
+        tetclean::RunParameters param;
+        common::TokenScanner text(parts[0]);
+        if (!param.read_parameters(text, "p") && tetclean::grid_shape(param, 1).points() > 4096) return 0;
+    }
+
+    const fs::path& folder = fuzz::scratch_folder();
+    for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+    const fs::path p = folder / "p.txt", n = folder / "n.node", e = folder / "e.ele", ls = folder / "ls.txt";
+    fuzz::write_bytes(p, parts[0]);
+    fuzz::write_bytes(n, parts[1]);
+    fuzz::write_bytes(e, parts[2]);
+    fuzz::write_bytes(ls, parts[3]);
+    const std::set<std::string> inputs = listing(folder);
+
+    const bool in_place = flags & 1;
+    const int failing_output = (flags >> 1) & 3;
+    tetclean::CleanRunFiles files{n, e, folder / "out.node", folder / "out.ele", ls, p};
+    if (in_place) {
+        files.node_out = n;
+        files.ele_out = e;
+    }
+    if (failing_output == 1) files.node_out = folder / "missing" / "out.node";
+    if (failing_output == 2) files.ele_out = folder / "missing" / "out.ele";
+    if (failing_output == 3) files.ele_out = "/dev/full";
+
+    const Run first = run(files);
+    // Every progress line but the first ("old sizes found: ...") is fixed.
+    FUZZ_CHECK(first.lines.empty() || first.lines[0].rfind("old sizes found: nodes ", 0) == 0);
+    for (std::size_t i = 1; i < first.lines.size(); ++i) {
+        FUZZ_CHECK(i - 1 < progress_lines.size() && first.lines[i] == progress_lines[i - 1]);
+    }
+    if (first.problem) {
+        FUZZ_CHECK(names_a_file(first.problem->message, files));
+        FUZZ_CHECK(first.lines.size() < 1 + progress_lines.size());
+        FUZZ_CHECK(listing(folder) == inputs);  // no output, no temporary file left
+        FUZZ_CHECK(fuzz::read_bytes(p) == parts[0] && fuzz::read_bytes(n) == parts[1] &&
+                   fuzz::read_bytes(e) == parts[2] && fuzz::read_bytes(ls) == parts[3]);
+        return 0;
+    }
+    FUZZ_CHECK(failing_output == 0);
+    FUZZ_CHECK(first.lines.size() == 1 + progress_lines.size());
+    std::set<std::string> expected = inputs;
+    if (!in_place) expected.insert({"out.node", "out.ele"});
+    FUZZ_CHECK(listing(folder) == expected);
+
+    // One run's output is the next run's input.
+    const tetclean::CleanRunFiles again{files.node_out, files.ele_out, folder / "again.node",
+                                        folder / "again.ele", ls, p};
+    const Run second = run(again);
+    FUZZ_CHECK(!second.problem);
+    return 0;
+}

@@ -1,0 +1,126 @@
+// Hostile and broken inputs through the built tetclean, in addition to the
+// failures that tetclean/tests/end_to_end_test.cpp already runs: every case
+// states its exit status and the file that the error line names, and a
+// failed run leaves the folder as it was (see bad_input.hpp).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bad_input.hpp"
+
+namespace {
+
+using bad_input::Case;
+using bad_input::Content;
+
+const std::string program = TETCLEAN_PATH;
+
+// Five nodes, two tetrahedra, an 8 x 8 x 8 grid (extents -12).
+std::string grid(const std::string& first = "") {
+    std::string text = first;
+    for (int v = 0; v < 512; ++v) text += v % 8 == 7 ? "10\n" : "10 ";
+    return text;
+}
+const bad_input::Files good = {
+    {"in.node", "5 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n"},
+    {"in.ele", "2 4 1\n1 1 2 3 4 0\n2 2 3 4 5 2\n"},
+    {"ls.txt", grid()},
+    {"params.txt", "-12 -12 -12 0.1 10 1 1 1 1 1 1 1 1 1 1 1\n"},
+};
+const std::vector<std::string> usual = {"in.node", "in.ele", "out.node", "out.ele", "ls.txt", "params.txt"};
+
+void run_cases(const std::vector<Case>& cases) {
+    for (const Case& c : cases) bad_input::check(program, "tetclean", good, usual, c);
+    // Nothing here may cost more than the inputs justify.
+    EXPECT_LT(bad_input::peak_child_kilobytes(), 256 * 1024);
+}
+
+TEST(TetcleanBadInput, NodeFile) {
+    const char* n = "in.node";
+    run_cases({
+        {"the good inputs", {}, {}, 0, "", ""},
+        {"empty", {{n, ""}}, {}, 1, n, "file ends before the node count"},
+        {"ends after the count", {{n, "0"}}, {}, 1, n, "file ends before the dimension"},
+        {"ends after the header", {{n, "1 3.0000000\n"}}, {}, 1, n, "file ends in node record 1, before its node number"},
+        {"ends before x", {{n, "1 3\n1.000000"}}, {}, 1, n, "before its x coordinate"},
+        {"ends before y", {{n, "1 3\n1 0.0000"}}, {}, 1, n, "before its y coordinate"},
+        {"count one more than its records", {{n, "6 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n"}}, {}, 1, n,
+         "file ends in node record 6"},
+        {"count one less: node 5 is unknown", {{n, "4 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n"}}, {}, 1,
+         "in.ele", "fourth node number 5 is outside 1 to 4"},
+        {"count not a number", {{n, "five 3\n"}}, {}, 1, n, "node count 'five' is not a whole number"},
+        {"count with a fraction", {{n, "5.0 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n"}}, {}, 1, n,
+         "node count '5.0' is not a whole number"},
+        {"count 2147483647", {{n, "2147483647 3\n1 0 0 0\n"}}, {}, 1, n, "is more than the file's 21 bytes can hold"},
+        {"count 2147483648", {{n, "2147483648 3\n"}}, {}, 1, n, "node count '2147483648' is out of range"},
+        {"count -2147483648", {{n, "-2147483648 3\n"}}, {}, 1, n, "node count -2147483648 is negative"},
+        // The count is read in a block of 4 KiB; the error said 1 MiB.
+        {"count token longer than a block", {{n, std::string(5000, '0') + "5 3\n" + std::string(40, ' ')}}, {}, 1, n,
+         "a token longer than 4 KiB before the node count"},
+        {"dimension not a number", {{n, "0 three\n"}}, {}, 1, n, "dimension 'three' is not a number"},
+        {"coordinate not a number", {{n, "1 3\n1 0 abc 0\n"}}, {}, 1, n, "node record 1: y coordinate 'abc' is not a number"},
+        {"NaN coordinate", {{n, "1 3\n1 nan 0 0\n"}}, {}, 1, n, "x coordinate 'nan' is not a number"},
+        {"infinite coordinate", {{n, "1 3\n1 0 -Infinity 0\n"}}, {}, 1, n, "y coordinate '-Infinity' is not a number"},
+        {"coordinate beyond a double", {{n, "1 3\n1 0 0 1e999\n"}}, {}, 1, n, "z coordinate '1e999' is out of range"},
+        {"hexadecimal coordinate", {{n, "1 3\n1 0x1p3 0 0\n"}}, {}, 1, n, "x coordinate '0x1p3' is not a number"},
+        {"a folder", {{n, Content::folder}}, {}, 1, n, "cannot read the file to its end (node count)"},
+    });
+}
+
+TEST(TetcleanBadInput, ElementFile) {
+    const char* e = "in.ele";
+    run_cases({
+        {"empty", {{e, ""}}, {}, 1, e, "file ends before the element count"},
+        {"ends after the count", {{e, "0"}}, {}, 1, e, "file ends before the nodes per element"},
+        {"ends in the header", {{e, "0 4"}}, {}, 1, e, "file ends before the attributes per element"},
+        {"ends before a corner", {{e, "1 4 1\n1 1 2 3"}}, {}, 1, e, "element record 1, before its fourth node number"},
+        {"ends before the attribute", {{e, "1 4 1\n1 1 2 3 4"}}, {}, 1, e, "before its attribute"},
+        {"count one more than its records", {{e, "3 4 1\n1 1 2 3 4 0\n2 2 3 4 5 2\n"}}, {}, 1, e,
+         "element count 3 is more than the file's 30 bytes can hold"},
+        {"count 2147483648", {{e, "2147483648 4 1\n"}}, {}, 1, e, "element count '2147483648' is out of range"},
+        {"count negative", {{e, "-2 4 1\n1 1 2 3 4 0\n2 2 3 4 5 2\n"}}, {}, 1, e, "element count -2 is negative"},
+        {"corner not a number", {{e, "1 4 1\n1 1 x 3 4 0\n"}}, {}, 1, e, "second node number 'x' is not a whole number"},
+        {"corner with a fraction", {{e, "1 4 1\n1 1 2.5 3 4 0\n"}}, {}, 1, e, "'2.5' is not a whole number"},
+        {"corner -1", {{e, "1 4 1\n1 1 2 -1 4 0\n"}}, {}, 1, e, "third node number -1 is outside 1 to 5"},
+        {"corner -2147483648", {{e, "1 4 1\n1 -2147483648 2 3 4 0\n"}}, {}, 1, e, "-2147483648 is outside 1 to 5"},
+        {"corner 2147483647", {{e, "1 4 1\n1 1 2 3 2147483647 0\n"}}, {}, 1, e, "2147483647 is outside 1 to 5"},
+        {"attribute not a number", {{e, "1 4 1\n1 1 2 3 4 zero\n"}}, {}, 1, e, "attribute 'zero' is not a whole number"},
+    });
+}
+
+TEST(TetcleanBadInput, GridAndParameters) {
+    const char* p = "params.txt";
+    run_cases({
+        {"grid value not a number", {{"ls.txt", "10 10 ten " + grid()}}, {}, 1, "ls.txt",
+         "holds 2 values before 'ten', which is not a number; the grid needs 512 (8 x 8 x 8)"},
+        {"NaN in the grid", {{"ls.txt", grid("nan ")}}, {}, 1, "ls.txt", "holds 0 values before 'nan'"},
+        {"grid file a folder", {{"ls.txt", Content::folder}}, {}, 1, "ls.txt", "holds 0 values before a read error"},
+        {"parameter file empty", {{p, ""}}, {}, 1, p, "the first grid extent is missing"},
+        {"parameter file ends early", {{p, "-12 -12"}}, {}, 1, p, "the third grid extent is missing"},
+        {"parameter file a folder", {{p, Content::folder}}, {}, 1, p, "cannot read the parameter file"},
+        {"extents beyond 32 bits", {{p, "99999999999 0 0"}}, {}, 1, p, "'99999999999' is not a whole number"},
+        {"largest extents", {{p, "2147483647 2147483647 2147483647"}}, {}, 1, p, "too large for 2147483647 values"},
+        {"extents whose count overflows 64 bits", {{p, "777777777 773777777 50"}}, {}, 1, p, "too large"},
+        {"most negative extents", {{p, "-2147483648 -2147483648 -2147483648"}}, {}, 1, p, "give a level-set grid with no points"},
+    });
+}
+
+TEST(TetcleanBadInput, Outputs) {
+    run_cases({
+        {"output is a folder", {{"out.ele", Content::folder}}, {}, 1, "out.ele", "cannot create output file: Is a directory"},
+        {"input as output, then a bad grid", {{"ls.txt", "1 2 3"}},
+         {"in.node", "in.ele", "in.node", "in.ele", "ls.txt", "params.txt"}, 1, "ls.txt", "holds 3 values"},
+        {"input as node output, element output full", {},
+         {"in.node", "in.ele", "in.node", "/dev/full", "ls.txt", "params.txt"}, 1, "/dev/full",
+         "cannot write output file: No space left on device"},
+    });
+}
+
+// A folder that no one may create files in: /sys (see bad_input.hpp).
+TEST(TetcleanBadInput, ReadOnlyFolder) {
+    if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";
+    run_cases({{"node output in /sys", {}, {"in.node", "in.ele", "/sys/out.node", "out.ele", "ls.txt", "params.txt"},
+                1, "/sys/out.node", "cannot create output file: Permission denied"}});
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "clean_run.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "level_set.hpp"
+#include "mesh_files.hpp"
+#include "run_parameters.hpp"
+#include "zero_removal.hpp"
+
+namespace tetclean {
+namespace {
+
+constexpr std::int16_t level = 1;
+
+// An array the run fills; its pages are not touched until a step writes them.
+template <typename T>
+std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, common::MaybeError& problem) {
+    std::unique_ptr<T[]> array(new (std::nothrow) T[static_cast<std::size_t>(count)]);
+    if (!array && !problem) {
+        problem = common::Error{"cannot allocate the " + std::string(what) + " (" +
+                                std::to_string(count) + " values)"};
+    }
+    return array;
+}
+
+}  // namespace
+
+common::MaybeError clean_mesh_files(const CleanRunFiles& files,
+                                    const std::function<void(const char*)>& progress) {
+    RunParameters param;
+    if (auto problem = param.read_parameter_file(files.parameters)) return problem;
+    param.reserved_flag = false;
+    if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param)) return problem;
+    const std::int64_t node_count = param.nodes_number[1];
+    const std::int64_t tet_count = param.tets_number[1];
+    const std::string sizes = "old sizes found: nodes " + std::to_string(param.nodes_number[1]) +
+                              " tets " + std::to_string(param.tets_number[1]);
+    progress(sizes.c_str());
+
+    common::MaybeError problem;
+    auto nodes_z1 = allocate<double>(3 * node_count, "node array", problem);
+    auto nodes_z1_out = allocate<double>(3 * node_count, "output node array", problem);
+    auto tets_z1 = allocate<std::int32_t>(5 * tet_count, "element array", problem);
+    auto tets_z1_out = allocate<std::int32_t>(5 * tet_count, "output element array", problem);
+    if (problem) return problem;
+
+    if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
+    progress("nodes loaded");
+    if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
+    progress("tets loaded");
+
+    auto ls1 = allocate<float>(param.grid1_count, "level-set grid", problem);
+    if (problem) return problem;
+    if (auto error = read_level_set(files.level_set, ls1.get(), param, level)) return error;
+    progress("signed dist functions loaded ");
+
+    // Only level 1 is loaded, so level 1 has every node as a tbd node; no
+    // step of a run reads or writes a tbd array, so none is built.
+    param.tbd_size[2] = param.nodes_number[2] - param.nodes_number[3];
+    param.tbd_size[1] = param.nodes_number[1] - param.nodes_number[2];
+    progress("nodes tbd loaded");
+
+    auto keep_flags = allocate<std::int16_t>(node_count, "node flags", problem);
+    if (problem) return problem;
+    if (auto error = remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(),
+                                  tets_z1_out.get(), ls1.get(), keep_flags.get(), param,
+                                  [&progress] { progress("making cast"); })) {
+        return error;
+    }
+    progress("removed 0s from nodes and tets");
+
+    if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
+                                          files.node_out, files.ele_out)) {
+        return error;
+    }
+    progress("output nodes and tets");
+    return std::nullopt;
+}
+
+}  // namespace tetclean
