@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "error.hpp"
+#include "large_array.hpp"
 #include "level_set.hpp"
 #include "mesh_files.hpp"
 #include "run_parameters.hpp"
@@ -48,7 +48,7 @@ int fail(const common::Error& error) {
 // An array the run fills; its pages are not touched until a step writes them.
 template <typename T>
 std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, common::MaybeError& problem) {
-    std::unique_ptr<T[]> array(new (std::nothrow) T[static_cast<std::size_t>(count)]);
+    auto array = common::allocate_large<T>(static_cast<std::size_t>(count));
     if (!array && !problem) {
         problem = common::Error{"cannot allocate the " + std::string(what) + " (" +
                                 std::to_string(count) + " values)"};
