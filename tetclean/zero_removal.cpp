@@ -1,48 +1,31 @@
 #include "zero_removal.hpp"
 
-#include <memory>
-#include <new>
+#include <algorithm>
 
+#include "large_array.hpp"
 #include "level_set.hpp"
 
 namespace tetclean {
 namespace {
 
-// The level-set value of a node depends on its coordinates alone, so each
-// node is sampled at most once, the first time a tetrahedron asks.
-class NearNodes {
-public:
-    NearNodes(const double* nodes, const float* grid, const RunParameters& param,
-              std::uint8_t* state)
-        : nodes_(nodes), grid_(grid), param_(param), state_(state) {}
-
-    bool near(std::int32_t node) {
-        std::uint8_t& known = state_[node];
-        if (known == unknown) {
-            const double* p = nodes_ + 3 * std::int64_t{node};
-            const float value =
-                interpolate_sd(static_cast<float>(p[0]), static_cast<float>(p[1]),
-                               static_cast<float>(p[2]), grid_, param_, 1);
-            known = value < near_surface_threshold ? is_near : is_far;
-        }
-        return known == is_near;
+// One byte per node: whether its level-set value is below the threshold.
+// The value depends on the node's coordinates alone, so each node is sampled
+// once, in node order: that walks the node array from front to back, and the
+// grid in the order the mesher numbered the nodes, instead of jumping with
+// the tetrahedra. Sampling a node that no tetrahedron uses changes nothing.
+void sample_nodes(const double* nodes, std::int64_t node_count, const float* grid,
+                  const RunParameters& param, std::uint8_t* near) {
+    for (std::int64_t i = 0; i < node_count; ++i) {
+        const double* p = nodes + 3 * i;
+        const float value = interpolate_sd(static_cast<float>(p[0]), static_cast<float>(p[1]),
+                                           static_cast<float>(p[2]), grid, param, 1);
+        near[i] = value < near_surface_threshold ? 1 : 0;
     }
+}
 
-    // Every slot is sampled, even after a hit, as the cast pass does.
-    bool near_tet(const std::int32_t* tet) {
-        bool any = false;
-        for (int slot = 0; slot < 4; ++slot) any |= near(tet[slot]);
-        return any;
-    }
-
-    static constexpr std::uint8_t unknown = 0, is_near = 1, is_far = 2;
-
-private:
-    const double* nodes_;
-    const float* grid_;
-    const RunParameters& param_;
-    std::uint8_t* state_;
-};
+bool near_tet(const std::uint8_t* near, const std::int32_t* tet) {
+    return (near[tet[0]] | near[tet[1]] | near[tet[2]] | near[tet[3]]) != 0;
+}
 
 void mark(std::int16_t* keep_flags, const std::int32_t* tet) {
     for (int slot = 0; slot < 4; ++slot) keep_flags[tet[slot]] = 1;
@@ -57,16 +40,15 @@ common::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
 
-    std::unique_ptr<std::int32_t[]> renumbering(new (std::nothrow) std::int32_t[node_count]);
-    std::unique_ptr<std::uint8_t[]> near_state(new (std::nothrow) std::uint8_t[node_count]());
-    if ((!renumbering || !near_state) && node_count != 0) {
+    auto renumbering = common::allocate_large<std::int32_t>(static_cast<std::size_t>(node_count));
+    auto near = common::allocate_large<std::uint8_t>(static_cast<std::size_t>(node_count));
+    if ((!renumbering || !near) && node_count != 0) {
         return common::Error{"cannot allocate the renumbering table for " +
                              std::to_string(node_count) + " nodes"};
     }
-    NearNodes sampled(nodes_z1, ls1, param, near_state.get());
 
     // Region pass: every node of a tetrahedron with a non-zero attribute stays.
-    for (std::int64_t i = 0; i < node_count; ++i) keep_flags[i] = 0;
+    std::fill(keep_flags, keep_flags + node_count, std::int16_t{0});
     for (std::int64_t j = 0; j < tet_count; ++j) {
         const std::int32_t* tet = tets_z1 + 5 * j;
         if (tet[4] != 0) mark(keep_flags, tet);
@@ -74,9 +56,10 @@ common::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
     if (on_cast) on_cast();
 
     // Cast pass: every node of a tetrahedron near the surface stays.
+    sample_nodes(nodes_z1, node_count, ls1, param, near.get());
     for (std::int64_t j = 0; j < tet_count; ++j) {
         const std::int32_t* tet = tets_z1 + 5 * j;
-        if (sampled.near_tet(tet)) mark(keep_flags, tet);
+        if (near_tet(near.get(), tet)) mark(keep_flags, tet);
     }
 
     // Renumber and copy the surviving nodes in their old order.
@@ -99,7 +82,7 @@ common::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
     std::int32_t kept_tets = 0;
     for (std::int64_t j = 0; j < tet_count; ++j) {
         const std::int32_t* tet = tets_z1 + 5 * j;
-        if (tet[4] == 0 && !sampled.near_tet(tet)) continue;
+        if (tet[4] == 0 && !near_tet(near.get(), tet)) continue;
         std::int32_t* out = tets_z1_out + 5 * std::int64_t{kept_tets++};
         for (int slot = 0; slot < 4; ++slot) out[slot] = renumbering[tet[slot]];
         out[4] = tet[4];
