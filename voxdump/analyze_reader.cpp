@@ -14,23 +14,33 @@
 #include "analyze_status.hpp"
 #include "byte_order.hpp"
 #include "input_file.hpp"
+#include "large_array.hpp"
 
 namespace voxdump {
 namespace {
 
 // The running minimum and maximum. Comparisons are strict, so a NaN changes
-// neither, and both are tested for every sample.
+// neither, and both are tested for every sample, in file order.
 struct running_range {
     float min = 2147483648.0f;
     float max = -2147483648.0f;
-    void see(float value) {
-        if (value > max) max = value;
-        if (value < min) min = value;
+    void see(const float* values, std::size_t count) {
+        // Kept in registers for the loop; each select is one min or max
+        // instruction with exactly the strict test's result.
+        float low = min, high = max;
+        for (std::size_t i = 0; i < count; ++i) {
+            const float value = values[i];
+            high = value > high ? value : high;
+            low = value < low ? value : low;
+        }
+        min = low;
+        max = high;
     }
 };
 
-// Integer samples are read in blocks of this size and converted from there.
-constexpr std::size_t block_bytes = std::size_t{1} << 22;
+// Samples are read, converted and ranged a chunk at a time, so each chunk is
+// still in the cache for the passes after the read.
+constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
 
 // Reads `count` samples of type Sample, converts each with `convert` into
 // `out` and records it in `range`. Returns 2 when no block buffer can be
@@ -38,7 +48,7 @@ constexpr std::size_t block_bytes = std::size_t{1} << 22;
 template <typename Sample, typename Convert>
 int read_integer_samples(std::FILE* ifile, std::size_t count, float* out, running_range& range,
                          Convert convert) {
-    const std::size_t per_block = std::min(count, block_bytes / sizeof(Sample));
+    const std::size_t per_block = std::min(count, chunk_bytes / sizeof(Sample));
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
     if (!block) return status_no_sample_buffer;
     std::size_t done = 0;
@@ -48,10 +58,9 @@ int read_integer_samples(std::FILE* ifile, std::size_t count, float* out, runnin
         for (std::size_t i = 0; i < got; ++i) {
             Sample sample;
             std::memcpy(&sample, block.get() + i * sizeof(Sample), sizeof(Sample));
-            const float value = convert(sample);
-            out[done + i] = value;
-            range.see(value);
+            out[done + i] = convert(sample);
         }
+        range.see(out + done, got);
         done += got;
         if (got < wanted) {
             std::fill(out + done, out + count, 0.0f);
@@ -64,14 +73,19 @@ int read_integer_samples(std::FILE* ifile, std::size_t count, float* out, runnin
 // Float samples go straight into `out` and are swapped there.
 int read_float_samples(std::FILE* ifile, std::size_t count, float* out, running_range& range,
                        bool swap) {
-    const std::size_t got = std::fread(out, sizeof(float), count, ifile);
-    if (swap) {
-        for (std::size_t i = 0; i < got; ++i) swap_bytes_32(out[i]);
-    }
-    for (std::size_t i = 0; i < got; ++i) range.see(out[i]);
-    if (got < count) {
-        std::fill(out + got, out + count, 0.0f);
-        return status_image_too_short;
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
+        const std::size_t got = std::fread(out + done, sizeof(float), wanted, ifile);
+        if (swap) {
+            for (std::size_t i = done; i < done + got; ++i) swap_bytes_32(out[i]);
+        }
+        range.see(out + done, got);
+        done += got;
+        if (got < wanted) {
+            std::fill(out + done, out + count, 0.0f);
+            return status_image_too_short;
+        }
     }
     return status_ok;
 }
@@ -88,7 +102,7 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
     }
     if (n > std::numeric_limits<std::int32_t>::max()) return status_no_sample_buffer;
     const auto count = static_cast<std::size_t>(n);
-    image.data.reset(new (std::nothrow) float[count]);
+    image.data = common::allocate_large<float>(count);
     if (!image.data) return status_no_sample_buffer;
     float* out = image.data.get();
 
