@@ -54,13 +54,13 @@ ScanStatus read_other_number(TokenScanner& text, double& value, std::string_view
 // Both inline paths consume the blank behind the token as well, so the next
 // read usually starts right at its token.
 
-// A plain unsigned integer of up to seven digits: the bulk of a mesh file.
+// A plain unsigned integer of up to eight digits: the bulk of a mesh file.
 inline ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
     const std::string_view window = text.peek(in_place_lookahead);
     if (window.size() >= in_place_lookahead && is_digit(window.front())) {
         const char* start = window.data();
-        const int length = digit_run(start);
-        if (length < 8 && is_blank(start[length])) {
+        const int length = digit_run(start);  // a ninth digit is no blank
+        if (is_blank(start[length])) {
             value = static_cast<std::int32_t>(digits_value(start, length));
             text.consume(start + length + 1);
             token = {start, static_cast<std::size_t>(length)};
