@@ -93,9 +93,10 @@ for scale in "${scales[@]}"; do
     kept_tets=$(head -c 64 "$dir/out.ele" | awk 'NR == 1 {print $1}')
     points=$(awk '{n = 2 * $1 + 32; print n * n * n}' "$dir/params.txt")
     # Arrays filled: nodes and kept nodes (3 doubles), elements and kept
-    # elements (5 ints), the sampled grid (floats), and per node the keep
-    # flag (2 bytes), the renumbering entry (4) and the near-surface byte.
-    arrays=$((24 * (nodes + kept_nodes) + 20 * (tets + kept_tets) + 4 * points + 7 * nodes))
+    # elements (5 ints), the sampled grid (floats), per node the keep flag
+    # (2 bytes), the renumbering entry (4) and a state byte, and per element
+    # a decision bit.
+    arrays=$((24 * (nodes + kept_nodes) + 20 * (tets + kept_tets) + 4 * points + 7 * nodes + tets / 8))
     values=$((points + 4 * nodes + 6 * tets))
     row "tetclean scale $scale" \
         "$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir"/levelset.txt "$dir"/params.txt)" \
