@@ -9,6 +9,19 @@ namespace {
 
 constexpr int significant_digits = 6;
 
+// The eight decimal digits of `value` (below 10^8, leading zeros kept) as
+// the eight bytes of one word, digit values 0 to 9, the first digit in the
+// lowest byte: each half of four digits is split into pairs, each pair into
+// tens and units, all lanes at once (the multiplications divide by 100 and
+// by 10 exactly in range).
+std::uint64_t eight_digits(std::uint32_t value) {
+    const std::uint64_t fours = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+    const std::uint64_t hundreds = (fours * 5243 >> 19) & 0x0000007f0000007fu;
+    const std::uint64_t pairs = hundreds | ((fours - hundreds * 100) << 16);
+    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000f000f000f000fu;
+    return tens | ((pairs - tens * 10) << 8);
+}
+
 // 10^0 .. 10^22: every one exactly representable as a double, so scaling by
 // one of them rounds once.
 constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,

@@ -16,7 +16,7 @@ namespace common {
 // Enough room for any value written by the functions below.
 inline constexpr std::size_t max_number_chars = 32;
 
-// "00" "01" ... "99": two digits at a time for small values.
+// "00" "01" ... "99": integers are written two digits at a time.
 struct DigitPairs {
     char chars[200];
     constexpr DigitPairs() : chars{} {
@@ -28,16 +28,14 @@ struct DigitPairs {
 };
 inline constexpr DigitPairs digit_pairs;
 
-// The eight decimal digits of `value` (below 10^8, leading zeros kept) as
-// eight bytes of one word, the first digit in the lowest byte: each half of
-// four digits is split into pairs, each pair into tens and units, all lanes
-// at once (the multiplications divide by 100 and by 10 exactly in range).
-inline std::uint64_t eight_digits(std::uint32_t value) {
-    const std::uint64_t fours = (value / 10000) | (std::uint64_t{value % 10000} << 32);
-    const std::uint64_t hundreds = (fours * 5243 >> 19) & 0x0000007f0000007fu;
-    const std::uint64_t pairs = hundreds | ((fours - hundreds * 100) << 16);
-    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000f000f000f000fu;
-    return tens | ((pairs - tens * 10) << 8);
+// The four digits of `value` (below 10^4, leading zeros kept) as the four
+// bytes of a word, the first digit in the lowest byte (on a little-endian
+// machine, the bytes as they lie in memory).
+inline std::uint32_t four_digit_chars(std::uint32_t value) {
+    std::uint16_t high, low;
+    std::memcpy(&high, digit_pairs.chars + 2 * (value / 100), 2);
+    std::memcpy(&low, digit_pairs.chars + 2 * (value % 100), 2);
+    return high | std::uint32_t{low} << 16;
 }
 
 // The number of decimal digits of `value` (below 10^9; 1 for 0): the bit
@@ -54,9 +52,9 @@ inline int decimal_length(std::uint32_t value) {
 inline char* format_int(char* out, std::int64_t value) {
     if constexpr (std::endian::native == std::endian::little) {
         // Values of up to eight digits, the usual ones, are written as one
-        // word (four digits from two pairs, eight from eight_digits) with
-        // the leading zeros shifted out. The length comes from comparisons
-        // alone, so the caller's next write need not wait for the digits.
+        // word of digit pairs with the leading zeros shifted out. The length
+        // comes from comparisons alone, so the caller's next write need not
+        // wait for the digits.
         if (value > -100000000 && value < 100000000) {
             *out = '-';
             out += value < 0;
@@ -64,16 +62,14 @@ inline char* format_int(char* out, std::int64_t value) {
             if (magnitude < 10000) {
                 const int length =
                     1 + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000);
-                std::uint16_t high, low;
-                std::memcpy(&high, digit_pairs.chars + 2 * (magnitude / 100), 2);
-                std::memcpy(&low, digit_pairs.chars + 2 * (magnitude % 100), 2);
-                const std::uint32_t chars = (high | std::uint32_t{low} << 16) >> (8 * (4 - length));
+                const std::uint32_t chars = four_digit_chars(magnitude) >> (8 * (4 - length));
                 std::memcpy(out, &chars, sizeof chars);
                 return out + length;
             }
             const int length = decimal_length(magnitude);
-            const std::uint64_t chars =
-                (eight_digits(magnitude) + 0x3030303030303030u) >> (8 * (8 - length));
+            const std::uint64_t chars = (four_digit_chars(magnitude / 10000) |
+                                         std::uint64_t{four_digit_chars(magnitude % 10000)} << 32) >>
+                                        (8 * (8 - length));
             std::memcpy(out, &chars, sizeof chars);
             return out + length;
         }
