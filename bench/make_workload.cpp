@@ -9,6 +9,11 @@
 // distance to a few spheres with a little noise, six significant digits;
 // about 70% of the tetrahedra are region 0, and the nodes lie inside and
 // partly outside the grid.
+//
+// The mesh looks like a mesher's: nodes sit on a jittered lattice numbered
+// row by row, so nodes close in number are close in space, and each
+// tetrahedron joins four corners of one lattice cell. The tetrahedra come in
+// random order.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -71,10 +76,28 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
     return finish(out);
 }
 
+// Nodes on a lattice of side points per axis, jittered by up to 0.4 of a
+// spacing, numbered with x fastest, then y, then z.
+struct Lattice {
+    std::int64_t side;
+    double origin, spacing;
+    std::int64_t node(std::int64_t i, std::int64_t j, std::int64_t k) const {
+        return i + side * (j + side * k);
+    }
+};
+
+// The six tetrahedra of a cube, as corner numbers (bit 0: +x, bit 1: +y,
+// bit 2: +z): every one contains the diagonal from corner 0 to corner 7.
+constexpr int cube_tets[6][4] = {{0, 1, 3, 7}, {0, 3, 2, 7}, {0, 2, 6, 7},
+                                 {0, 6, 4, 7}, {0, 4, 5, 7}, {0, 5, 1, 7}};
+
 bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets, int extent,
                 std::mt19937_64& random) {
     const double far = (2 * extent + 29) / 2.0;
-    std::uniform_real_distribution<double> coordinate(-0.05 * far, 1.05 * far);
+    std::int64_t side = 2;
+    while (side * side * side < nodes) ++side;
+    const Lattice lattice{side, -0.05 * far, 1.1 * far / static_cast<double>(side - 1)};
+    std::uniform_real_distribution<double> jitter(-0.4, 0.4);
     common::OutputFile out;
     if (auto error = out.open(folder + "/mesh.node")) {
         std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
@@ -82,19 +105,22 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     }
     out.put_int(nodes);
     out.put(" 3\n");
-    for (std::int64_t i = 1; i <= nodes; ++i) {
-        out.put_int(i);
+    for (std::int64_t n = 0; n < nodes; ++n) {
+        const std::int64_t place[3] = {n % side, n / side % side, n / (side * side)};
+        out.put_int(n + 1);
         for (int axis = 0; axis < 3; ++axis) {
             out.put(' ');
-            out.put_general(coordinate(random));
+            out.put_general(lattice.origin +
+                            (static_cast<double>(place[axis]) + jitter(random)) * lattice.spacing);
         }
         out.put('\n');
     }
     if (!finish(out)) return false;
 
-    // Tetrahedra use nodes close together in number, as meshers write them.
-    std::uniform_int_distribution<std::int64_t> base(1, nodes - 64);
-    std::uniform_int_distribution<int> step(1, 63);
+    // Cells whose eight corners are all nodes (the last layer may be short).
+    const std::int64_t full_layers = (nodes / (side * side)) - 1;
+    std::uniform_int_distribution<std::int64_t> cell(0, (side - 1) * (side - 1) * full_layers - 1);
+    std::uniform_int_distribution<int> shape(0, 5);
     std::uniform_int_distribution<int> region(0, 9);
     if (auto error = out.open(folder + "/mesh.ele")) {
         std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
@@ -102,14 +128,16 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     }
     out.put_int(tets);
     out.put(" 4 1\n");
-    for (std::int64_t j = 1; j <= tets; ++j) {
-        const std::int64_t first = base(random);
-        out.put_int(j);
-        out.put(' ');
-        out.put_int(first);
-        for (int corner = 1; corner < 4; ++corner) {
+    for (std::int64_t t = 1; t <= tets; ++t) {
+        const std::int64_t c = cell(random);
+        const std::int64_t i = c % (side - 1), j = c / (side - 1) % (side - 1),
+                           k = c / ((side - 1) * (side - 1));
+        const int* corners = cube_tets[shape(random)];
+        out.put_int(t);
+        for (int slot = 0; slot < 4; ++slot) {
+            const int corner = corners[slot];
             out.put(' ');
-            out.put_int(first + step(random));
+            out.put_int(lattice.node(i + (corner & 1), j + (corner >> 1 & 1), k + (corner >> 2)) + 1);
         }
         const int r = region(random);
         out.put(' ');
@@ -133,7 +161,7 @@ int main(int argc, char** argv) {
     const int extent = extent_for(scale);
     const auto nodes = static_cast<std::int64_t>(1000000 * scale);
     const auto tets = static_cast<std::int64_t>(5000000 * scale);
-    if (nodes < 128) {
+    if (nodes < 64) {
         std::fprintf(stderr, "make_workload: scale too small\n");
         return 1;
     }

@@ -10,8 +10,6 @@
 namespace common {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 // Strips the one leading '+' the stream allows. Returns false when what
 // follows the sign cannot start a number of the kind (so "+-5", "+inf",
 // "-nan" and "" are refused before from_chars sees them).
@@ -78,10 +76,6 @@ ScanStatus scan_number(std::string_view token, double& value) { return scan_floa
 
 namespace {
 
-// Enough for any number worth the fast path; a longer token is re-read by
-// the general path.
-constexpr std::size_t lookahead = 64;
-
 template <typename Number>
 ScanStatus read_general(TokenScanner& text, Number& value, std::string_view& token) {
     token = text.next();
@@ -121,7 +115,7 @@ bool parse_float_in_place(const char* p, const char* end, Float& value, const ch
 
 template <typename Number>
 ScanStatus read_in_place(TokenScanner& text, Number& value, std::string_view& token) {
-    const std::string_view window = text.peek(lookahead);
+    const std::string_view window = text.peek(in_place_lookahead);
     if (window.empty()) return read_general(text, value, token);
     const char* start = window.data();
     const char* end = start + window.size();
@@ -142,13 +136,13 @@ ScanStatus read_in_place(TokenScanner& text, Number& value, std::string_view& to
 
 }  // namespace
 
-ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
+ScanStatus read_other_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
     return read_in_place(text, value, token);
 }
-ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token) {
+ScanStatus read_other_number(TokenScanner& text, float& value, std::string_view& token) {
     return read_in_place(text, value, token);
 }
-ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token) {
+ScanStatus read_other_number(TokenScanner& text, double& value, std::string_view& token) {
     return read_in_place(text, value, token);
 }
 

@@ -55,6 +55,16 @@ public:
         cursor_ = format_general(cursor_, value);
     }
 
+    // For loops that write many numbers: reserve() makes room for `bytes`
+    // (far below the 1 MiB buffer) and returns where they go; the loop
+    // writes through its own pointer, which the compiler can keep in a
+    // register, and hands back the end with advance().
+    char* reserve(std::size_t bytes) {
+        make_room(bytes);
+        return cursor_;
+    }
+    void advance(char* end) { cursor_ = end; }
+
     // Writes out what is buffered and closes the file; reports any write
     // that did not go through.
     MaybeError finish();

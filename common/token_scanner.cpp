@@ -31,7 +31,7 @@ bool TokenScanner::refill() {
     return got != 0;
 }
 
-std::string_view TokenScanner::peek(std::size_t lookahead) {
+std::string_view TokenScanner::peek_slow(std::size_t lookahead) {
     for (;;) {
         while (pos_ != end_ && is_blank(*pos_)) ++pos_;
         if (static_cast<std::size_t>(end_ - pos_) >= lookahead || at_eof_ || failed_) break;

@@ -36,7 +36,11 @@ public:
     // `lookahead` bytes of it where the input has that many (lookahead far
     // below the block size). Empty at the end of the input. Lets a caller
     // parse a token in place and then consume() it.
-    std::string_view peek(std::size_t lookahead);
+    std::string_view peek(std::size_t lookahead) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        const auto available = static_cast<std::size_t>(end_ - pos_);
+        return available >= lookahead ? std::string_view(pos_, available) : peek_slow(lookahead);
+    }
     // Consumes the input up to `end`, a position inside the last peek().
     void consume(const char* end) { pos_ = end; }
     // True when `end` (inside the last peek()) is where a token stops: at
@@ -54,6 +58,7 @@ public:
 
 private:
     bool refill();  // keeps [pos_, end_) and reads more behind it
+    std::string_view peek_slow(std::size_t lookahead);  // peek() near the end of a block
 
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> storage_;

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <new>
 
+#include "large_array.hpp"
 #include "level_set.hpp"
 #include "mesh_files.hpp"
 #include "run_parameters.hpp"
@@ -17,7 +17,7 @@ constexpr std::int16_t level = 1;
 // An array the run fills; its pages are not touched until a step writes them.
 template <typename T>
 std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, common::MaybeError& problem) {
-    std::unique_ptr<T[]> array(new (std::nothrow) T[static_cast<std::size_t>(count)]);
+    auto array = common::allocate_large<T>(static_cast<std::size_t>(count));
     if (!array && !problem) {
         problem = common::Error{"cannot allocate the " + std::string(what) + " (" +
                                 std::to_string(count) + " values)"};
@@ -70,6 +70,14 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
         return error;
     }
     progress("removed 0s from nodes and tets");
+
+    // The writer reads only the output arrays. Handing the others back now
+    // lets the system reuse their memory for the output files' pages, which
+    // is far cheaper than fresh memory.
+    nodes_z1.reset();
+    tets_z1.reset();
+    ls1.reset();
+    keep_flags.reset();
 
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
                                           files.node_out, files.ele_out)) {

@@ -7,17 +7,23 @@
 namespace tetclean {
 namespace {
 
+// Room for the longest record: six numbers, each with the character after
+// it. A record is written through a local pointer (see OutputFile::reserve).
+constexpr std::size_t record_room = 6 * (common::max_number_chars + 1);
+
 void write_nodes(common::OutputFile& out, const double* nodes, std::int32_t count) {
     out.put_int(count);
     out.put(" 3\n");
     for (std::int64_t i = 0; i < count; ++i) {
         const double* node = nodes + 3 * i;
-        out.put_int(i + 1);
+        char* text = out.reserve(record_room);
+        text = common::format_int(text, i + 1);
         for (int axis = 0; axis < 3; ++axis) {
-            out.put(' ');
-            out.put_general(node[axis]);
+            *text++ = ' ';
+            text = common::format_general(text, node[axis]);
         }
-        out.put('\n');
+        *text++ = '\n';
+        out.advance(text);
     }
 }
 
@@ -26,14 +32,16 @@ void write_tets(common::OutputFile& out, const std::int32_t* tets, std::int32_t 
     out.put(" 4 1\n");
     for (std::int64_t j = 0; j < count; ++j) {
         const std::int32_t* tet = tets + 5 * j;
-        out.put_int(j + 1);
+        char* text = out.reserve(record_room);
+        text = common::format_int(text, j + 1);
         for (int corner = 0; corner < 4; ++corner) {
-            out.put(' ');
-            out.put_int(std::int64_t{tet[corner]} + 1);
+            *text++ = ' ';
+            text = common::format_int(text, std::int64_t{tet[corner]} + 1);
         }
-        out.put(' ');
-        out.put_int(tet[4]);
-        out.put('\n');
+        *text++ = ' ';
+        text = common::format_int(text, tet[4]);
+        *text++ = '\n';
+        out.advance(text);
     }
 }
 

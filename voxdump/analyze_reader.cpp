@@ -15,23 +15,34 @@
 #include "byte_order.hpp"
 #include "image_file_bytes.hpp"
 #include "input_file.hpp"
+#include "large_array.hpp"
 
 namespace voxdump {
 namespace {
 
 // The running minimum and maximum. Comparisons are strict, so a NaN changes
-// neither, and both are tested for every sample.
+// neither, and both are tested for every sample, in file order.
 struct running_range {
     float min = 2147483648.0f;
     float max = -2147483648.0f;
-    void see(float value) {
-        if (value > max) max = value;
-        if (value < min) min = value;
-    }
 };
 
-// Integer samples are read in blocks of this size and converted from there.
-constexpr std::size_t block_bytes = std::size_t{1} << 22;
+// `range` after seeing `values`. Kept out of line: inlined next to the
+// reads, the two values live across library calls and the compiler keeps
+// them in memory, which puts a store and a load on every sample's path.
+// Each select is one min or max instruction with the strict test's result.
+[[gnu::noinline]] running_range see(running_range range, const float* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const float value = values[i];
+        range.max = value > range.max ? value : range.max;
+        range.min = value < range.min ? value : range.min;
+    }
+    return range;
+}
+
+// Samples are read, converted and ranged a chunk at a time, so each chunk is
+// still in the cache for the passes after the read.
+constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
 
 // The bytes one stored sample of `datatype` takes; 0 for a type the reader
 // does not take.
@@ -68,7 +79,7 @@ struct sample_source {
 template <typename Sample, typename Convert>
 int read_integer_samples(sample_source& source, std::size_t count, float* out,
                          running_range& range, Convert convert) {
-    const std::size_t per_block = std::min(count, block_bytes / sizeof(Sample));
+    const std::size_t per_block = std::min(count, chunk_bytes / sizeof(Sample));
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
     if (!block) return status_no_sample_buffer;
     std::size_t done = 0;
@@ -78,10 +89,9 @@ int read_integer_samples(sample_source& source, std::size_t count, float* out,
         for (std::size_t i = 0; i < got; ++i) {
             Sample sample;
             std::memcpy(&sample, block.get() + i * sizeof(Sample), sizeof(Sample));
-            const float value = convert(sample);
-            out[done + i] = value;
-            range.see(value);
+            out[done + i] = convert(sample);
         }
+        range = see(range, out + done, got);
         done += got;
         if (got < wanted) return status_image_too_short;
     }
@@ -91,12 +101,17 @@ int read_integer_samples(sample_source& source, std::size_t count, float* out,
 // Float samples go straight into `out` and are swapped there.
 int read_float_samples(sample_source& source, std::size_t count, float* out,
                        running_range& range, bool swap) {
-    const std::size_t got = source.read(out, sizeof(float), count);
-    if (got < count) return status_image_too_short;
-    if (swap) {
-        for (std::size_t i = 0; i < got; ++i) swap_bytes_32(out[i]);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
+        const std::size_t got = source.read(out + done, sizeof(float), wanted);
+        if (swap) {
+            for (std::size_t i = done; i < done + got; ++i) swap_bytes_32(out[i]);
+        }
+        range = see(range, out + done, got);
+        done += got;
+        if (got < wanted) return status_image_too_short;
     }
-    for (std::size_t i = 0; i < got; ++i) range.see(out[i]);
     return status_ok;
 }
 
@@ -130,7 +145,7 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
         }
         source = sample_source{nullptr, held.get(), static_cast<std::size_t>(needed)};
     }
-    image.data.reset(new (std::nothrow) float[count]);
+    image.data = common::allocate_large<float>(count);
     if (!image.data) return status_no_sample_buffer;
     float* out = image.data.get();
 

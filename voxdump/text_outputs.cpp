@@ -1,5 +1,6 @@
 #include "text_outputs.hpp"
 
+#include <algorithm>
 #include <limits>
 
 namespace voxdump {
@@ -17,9 +18,17 @@ void put_ascii_image(common::OutputFile& out, const analyze_image& image) {
     // Index order is x fastest, then y, then z: the file order of the samples.
     const std::int64_t n = voxel_count(image.header);
     const float* samples = image.data.get();
-    for (std::int64_t i = 0; i < n; ++i) {
-        out.put_int(ascii_value(samples[i]));
-        out.put(' ');
+    constexpr std::int64_t batch = 4096;
+    constexpr std::size_t widest = 12;  // "-2147483648 "
+    for (std::int64_t first = 0; first < n; first += batch) {
+        const std::int64_t last = std::min(n, first + batch);
+        char* text = out.reserve(static_cast<std::size_t>(last - first) * widest +
+                                 common::max_number_chars);
+        for (std::int64_t i = first; i < last; ++i) {
+            text = common::format_int(text, ascii_value(samples[i]));
+            *text++ = ' ';
+        }
+        out.advance(text);
     }
 }
 

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,6 +45,54 @@ TEST(NumberFormat, MatchesStreamOnRandomDoublesAndFloats) {
         std::ostringstream out;
         out << narrow;
         ASSERT_EQ(formatted(narrow), out.str()) << narrow;
+    }
+}
+
+// The formatter rounds most values by one scaling and leaves the rest to
+// to_chars; both must give the same bytes. Random bit patterns reach every
+// magnitude (and infinities, NaNs, subnormals); the listed values sit on
+// exact ties, decade edges and the ends of the scaled range.
+TEST(NumberFormat, MatchesToCharsEverywhere) {
+    auto reference = [](double value) {
+        char buffer[common::max_number_chars];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value,
+                                                 std::chars_format::general, 6)
+                                       .ptr);
+    };
+    std::vector<double> values = {123456.5,  123457.5, 999999.5,  9999995.0, 0.000099999951,
+                                  99999.95,  1e-5,     1e-4,      1e22,      1e23,
+                                  1e-17,     1e-18,    1e27,      1e28,      5e-324,
+                                  1.7976931348623157e308, 2.5e-308, 0.1,     0.3};
+    std::mt19937_64 generator(7);
+    for (int i = 0; i < 200000; ++i) values.push_back(std::bit_cast<double>(generator()));
+    std::uniform_real_distribution<double> unit(1.0, 10.0);
+    for (int exponent = -25; exponent <= 30; ++exponent) {
+        for (int i = 0; i < 2000; ++i) values.push_back(unit(generator) * std::pow(10.0, exponent));
+    }
+    for (double value : values) {
+        for (double signed_value : {value, -value}) {
+            ASSERT_EQ(formatted(signed_value), reference(signed_value)) << signed_value;
+        }
+    }
+}
+
+TEST(NumberFormat, IntegersMatchToChars) {
+    std::vector<std::int64_t> values = {std::numeric_limits<std::int64_t>::min(),
+                                        std::numeric_limits<std::int64_t>::max()};
+    for (std::int64_t power = 1;; power *= 10) {
+        for (std::int64_t value : {power - 1, power, power + 1}) {
+            values.push_back(value);
+            values.push_back(-value);
+        }
+        if (power > std::numeric_limits<std::int64_t>::max() / 10) break;
+    }
+    std::mt19937_64 generator(3);
+    std::uniform_int_distribution<std::int64_t> any(-200000000, 200000000);
+    for (int i = 0; i < 100000; ++i) values.push_back(any(generator));
+    for (std::int64_t value : values) {
+        char got[common::max_number_chars], want[common::max_number_chars];
+        EXPECT_EQ(std::string(got, common::format_int(got, value)),
+                  std::string(want, std::to_chars(want, want + sizeof want, value).ptr));
     }
 }
 

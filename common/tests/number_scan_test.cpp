@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <cstdio>
 #include <string>
@@ -137,6 +138,41 @@ TEST(ReadNumber, MatchesScanNumberAcrossBlockBoundaries) {
     expect_read_matches_scan<std::int32_t>(mixed_tokens);
     expect_read_matches_scan<float>(mixed_tokens);
     expect_read_matches_scan<double>(mixed_tokens);
+}
+
+// Random tokens around the shapes the in-place paths take (sign, up to ten
+// integer and fraction digits, an exponent of up to four digits) and just
+// beyond them: an odd byte at the end, a control byte, a second point.
+std::vector<std::string> random_number_tokens() {
+    std::mt19937_64 generator(11);
+    auto pick = [&](int n) { return static_cast<int>(generator() % static_cast<unsigned>(n)); };
+    auto digits = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += static_cast<char>('0' + pick(10));
+        return text;
+    };
+    const char* const tails[] = {"x", "\x01", "\xff", ".", "e", ":", "/", "\x7f"};
+    std::vector<std::string> tokens;
+    for (int i = 0; i < 20000; ++i) {
+        std::string token;
+        if (const int sign = pick(4); sign >= 2) token.push_back(sign == 2 ? '-' : '+');
+        token += digits(pick(11));
+        if (pick(3) != 0) token.append(".").append(digits(pick(11)));
+        if (pick(4) == 0) {
+            token.append(pick(2) ? "e" : "E").append(1, "+-"[pick(2)]).append(digits(pick(5)));
+        }
+        if (pick(20) == 0) token += tails[pick(8)];
+        if (token.empty()) token.push_back('0');
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+TEST(ReadNumber, RandomTokensMatchScanNumber) {
+    const std::vector<std::string> tokens = random_number_tokens();
+    expect_read_matches_scan<std::int32_t>(tokens);
+    expect_read_matches_scan<float>(tokens);
+    expect_read_matches_scan<double>(tokens);
 }
 
 }  // namespace

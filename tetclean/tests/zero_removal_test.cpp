@@ -105,6 +105,23 @@ TEST(RemoveZeros, NearnessDecidesEachZeroTetOnItsOwn) {
     }
 }
 
+// Decisions are kept one bit per tetrahedron, 64 to a word: a mesh of a
+// few hundred tetrahedra, every third one surviving, crosses several words
+// and ends in a partial one.
+TEST(RemoveZeros, ManyTetrahedraKeepTheirOrder) {
+    Scene scene;
+    for (int i = 0; i < 8; ++i) scene.node(3 + i, i == 7 ? 0.0f : 10.0f);
+    std::vector<std::int32_t> expected;
+    for (int j = 0; j < 301; ++j) {
+        const std::int32_t a = j % 4, attribute = j % 3 == 0 ? 1 + j % 5 : 0;
+        scene.tet(a, a + 1, a + 2, a + 3, attribute);
+        if (attribute != 0) expected.insert(expected.end(), {a, a + 1, a + 2, a + 3, attribute});
+    }
+    const auto result = scene.clean();
+    EXPECT_EQ(result.tets, expected);  // nodes 0..6 all survive: no renumbering shift
+    EXPECT_EQ(scene.param.nodes_number_out[1], 7);
+}
+
 TEST(RemoveZeros, NodesOutsideTheGridAreNeverNear) {
     Scene scene(-100.0f);  // everything inside the grid is deep below the surface
     scene.nodes = {-2, 0, 0, 100, 0, 0, 0, 50, 0, 0, 0, -30};

@@ -121,6 +121,50 @@ TEST(AnalyzeReader, FailureStatuses) {
     }
 }
 
+// Samples are read a chunk at a time (65,536 floats, 131,072 16-bit
+// samples): values, range and a short file must come out the same whether
+// they fall in the first chunk or a later one.
+TEST(AnalyzeReader, VolumesOfSeveralChunks) {
+    constexpr std::int16_t nx = 400, ny = 400;  // 160,000 voxels
+    std::vector<float> floats(nx * ny);
+    std::vector<std::uint16_t> shorts(nx * ny);
+    for (std::size_t i = 0; i < floats.size(); ++i) {
+        floats[i] = static_cast<float>(i % 1000) - 0.5f;
+        shorts[i] = static_cast<std::uint16_t>(i % 1000);
+    }
+    floats[150000] = 5000.25f;  // the extremes lie beyond the first chunks
+    floats[140000] = -7.0f;
+    shorts[150000] = 60000;
+    TempDir dir;
+    for (byte_order order : {byte_order::little, byte_order::big}) {
+        for (bool is_float : {true, false}) {
+            SCOPED_TRACE(std::string(is_float ? "float" : "16-bit") +
+                         (order == byte_order::big ? " big" : " little"));
+            const header_fields fields{.nx = nx, .ny = ny, .nz = 1,
+                                       .datatype = static_cast<std::int16_t>(is_float ? 16 : 4),
+                                       .bitpix = static_cast<std::int16_t>(is_float ? 32 : 16),
+                                       .spacing = {}};
+            const std::string samples =
+                is_float ? sample_bytes(floats, order) : sample_bytes(shorts, order);
+            write_pair(dir / "v", header_bytes(fields, order), samples);
+            analyze_image image;
+            ASSERT_EQ(read_analyze_image((dir / "v").string(), image, false), 0);
+            for (std::size_t i = 0; i < floats.size(); i += 997) {
+                ASSERT_EQ(image.data[i], is_float ? floats[i] : shorts[i]) << i;
+            }
+            EXPECT_EQ(image.min_intensity, is_float ? -7.0f : 0.0f);
+            EXPECT_EQ(image.max_intensity, is_float ? 5000.25f : 60000.0f);
+
+            // Cut in a later chunk: the file is short, whatever was read.
+            const std::size_t kept = 140001;
+            write_pair(dir / "v", header_bytes(fields, order),
+                       samples.substr(0, kept * (is_float ? 4 : 2)));
+            analyze_image cut;
+            EXPECT_EQ(read_analyze_image((dir / "v").string(), cut, false), 5);
+        }
+    }
+}
+
 // The in-memory form used for fuzzing reads what the file form reads.
 TEST(AnalyzeReader, FromHeaderBytesAndOpenStream) {
     const std::string header = header_bytes({.nx = 2, .datatype = 4, .bitpix = 16}, byte_order::big);
