@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -81,7 +81,7 @@ inline std::string shell_quote(const std::string& word) {
 
 // Runs `program` with `args` inside `dir`; standard input is empty.
 inline RunResult run_program(const fs::path& dir, const std::string& program,
-                             std::initializer_list<std::string> args) {
+                             const std::vector<std::string>& args) {
     // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on
     // "literal" + std::string temporaries.
     std::string command = "cd ";

@@ -68,16 +68,9 @@ inline void check(const std::string& program, const std::string& tool, const Fil
     const auto before = snapshot(dir.path());
 
     const std::vector<std::string>& args = c.args.empty() ? usual_args : c.args;
-    std::string command = "cd " + testing_support::shell_quote(dir.path().string()) + " && " +
-                          testing_support::shell_quote(program);
-    for (const std::string& arg : args) command += " " + testing_support::shell_quote(arg);
-    command += " </dev/null >.out 2>.err";
-    const int raw = std::system(command.c_str());
-    const std::string err = testing_support::read_file(dir / ".err");
-    fs::remove(dir / ".out");
-    fs::remove(dir / ".err");
-
-    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == c.status) << "raw status " << raw << "\n" << err;
+    const testing_support::RunResult result = testing_support::run_program(dir.path(), program, args);
+    const std::string& err = result.err;
+    EXPECT_EQ(result.status, c.status) << err;
     if (c.status == 0) {
         EXPECT_EQ(err, "");
         return;
