@@ -28,4 +28,11 @@ inline Error file_error(std::string_view file, std::string_view problem) {
     return Error{std::move(text)};
 }
 
+// A name too long to show whole (a refused argument) is shown by its
+// first 60 characters and "...".
+inline std::string shortened_name(std::string_view name) {
+    if (name.size() <= 60) return std::string(name);
+    return std::string(name.substr(0, 60)) + "...";
+}
+
 }  // namespace common

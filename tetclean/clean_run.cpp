@@ -16,11 +16,12 @@ constexpr std::int16_t level = 1;
 
 // An array the run fills; its pages are not touched until a step writes them.
 template <typename T>
-std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, common::MaybeError& problem) {
+std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, const std::string& sized_by,
+                              common::MaybeError& problem) {
     auto array = common::allocate_large<T>(static_cast<std::size_t>(count));
     if (!array && !problem) {
-        problem = common::Error{"cannot allocate the " + std::string(what) + " (" +
-                                std::to_string(count) + " values)"};
+        problem = common::file_error(sized_by, "cannot allocate the " + std::string(what) + " (" +
+                                                   std::to_string(count) + " values)");
     }
     return array;
 }
@@ -40,10 +41,11 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     progress(sizes.c_str());
 
     common::MaybeError problem;
-    auto nodes_z1 = allocate<double>(3 * node_count, "node array", problem);
-    auto nodes_z1_out = allocate<double>(3 * node_count, "output node array", problem);
-    auto tets_z1 = allocate<std::int32_t>(5 * tet_count, "element array", problem);
-    auto tets_z1_out = allocate<std::int32_t>(5 * tet_count, "output element array", problem);
+    auto nodes_z1 = allocate<double>(3 * node_count, "node array", files.node_in, problem);
+    auto nodes_z1_out = allocate<double>(3 * node_count, "output node array", files.node_in, problem);
+    auto tets_z1 = allocate<std::int32_t>(5 * tet_count, "element array", files.ele_in, problem);
+    auto tets_z1_out = allocate<std::int32_t>(5 * tet_count, "output element array", files.ele_in,
+                                              problem);
     if (problem) return problem;
 
     if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
@@ -51,7 +53,7 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
     progress("tets loaded");
 
-    auto ls1 = allocate<float>(param.grid1_count, "level-set grid", problem);
+    auto ls1 = allocate<float>(param.grid1_count, "level-set grid", files.parameters, problem);
     if (problem) return problem;
     if (auto error = read_level_set(files.level_set, ls1.get(), param, level)) return error;
     progress("signed dist functions loaded ");
@@ -62,12 +64,13 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     param.tbd_size[1] = param.nodes_number[1] - param.nodes_number[2];
     progress("nodes tbd loaded");
 
-    auto keep_flags = allocate<std::int16_t>(node_count, "node flags", problem);
+    auto keep_flags = allocate<std::int16_t>(node_count, "node flags", files.node_in, problem);
     if (problem) return problem;
     if (auto error = remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(),
                                   tets_z1_out.get(), ls1.get(), keep_flags.get(), param,
                                   [&progress] { progress("making cast"); })) {
-        return error;
+        // Its working tables are sized by the mesh's counts.
+        return common::file_error(files.node_in, error->message);
     }
     progress("removed 0s from nodes and tets");
 

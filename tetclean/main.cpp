@@ -42,7 +42,7 @@ int run(char** argv) {
     say("started");
     for (int i = 1; i <= 6; ++i) {
         if (std::strlen(argv[i]) > max_file_name) {
-            return fail(common::file_error(std::string(argv[i], 40) + "...",
+            return fail(common::file_error(common::shortened_name(argv[i]),
                                            "file name is longer than 3999 characters"));
         }
     }

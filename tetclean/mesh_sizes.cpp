@@ -32,7 +32,7 @@ common::MaybeError read_count(const std::string& file_name, const char* what, co
     if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
         return common::file_error(file_name, place.describe() + " " + std::to_string(count) +
                                                  " is more than the file's " +
-                                                 std::to_string(*size) + " bytes can hold");
+                                                 std::to_string(*size) + (*size == 1 ? " byte" : " bytes") + " can hold");
     }
     return std::nullopt;
 }

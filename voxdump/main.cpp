@@ -45,11 +45,6 @@ int fail(const common::Error& error) {
     return 1;
 }
 
-// A name too long to print whole is shown by its start.
-std::string shortened(const std::string& name) {
-    return name.size() > 60 ? name.substr(0, 60) + "..." : name;
-}
-
 // What a failed read means, named after the file it concerns. `reason` is
 // the errno the reader left for the statuses that come from a failed open.
 common::Error read_failure(int status, const std::string& name, const analyze_image& image,
@@ -97,7 +92,7 @@ common::MaybeError write_text(common::OutputFile& out, const std::string& name, 
 int run(char** argv) {
     for (int i = 1; i <= 4; ++i) {
         if (std::strlen(argv[i]) > max_file_name) {
-            return fail(common::file_error(shortened(argv[i]),
+            return fail(common::file_error(common::shortened_name(argv[i]),
                                            "file name is longer than 3999 characters"));
         }
     }
@@ -108,7 +103,7 @@ int run(char** argv) {
 
     std::string hfname, imgfname;
     if (!make_hdr_name(hfname, image_input_file) || !make_img_name(imgfname, image_input_file)) {
-        return fail(common::file_error(shortened(image_input_file),
+        return fail(common::file_error(common::shortened_name(image_input_file),
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
     }

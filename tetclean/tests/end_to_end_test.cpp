@@ -267,7 +267,7 @@ TEST_F(TetcleanRun, OverlongFileNameIsRefusedBeforeReading) {
         dir.path(), program, {name, "in.ele", "out.node", "out.ele", "ls.txt", "params.txt"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "started\n");
-    EXPECT_EQ(result.err, "tetclean: " + std::string(40, 'n') + "...: file name is longer than 3999 characters\n");
+    EXPECT_EQ(result.err, "tetclean: " + std::string(60, 'n') + "...: file name is longer than 3999 characters\n");
 }
 
 TEST_F(TetcleanRun, BundledExample) {
