@@ -6,11 +6,8 @@
 //
 // The main checks its arguments and reports; clean_mesh_files sequences the
 // steps, and the work is in the modules. A run uses mesh level 1 only.
-#include <cstdio>
-#include <cstring>
-#include <string>
-
 #include "clean_run.hpp"
+#include "console.hpp"
 #include "error.hpp"
 
 #ifndef TETCLEAN_VERSION
@@ -21,50 +18,34 @@ namespace {
 
 using namespace tetclean;
 
-constexpr std::size_t max_file_name = 3999;  // the longest name the tools take
 const char* const usage_words =
     " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file";
 
-// Progress lines are flushed one by one, so a script sees how far a run got.
-void say(const char* line) {
-    std::fputs(line, stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 int fail(const common::Error& error) {
-    if (error.cannot_open) say("Input file opening failed");
-    std::fprintf(stderr, "tetclean: %s\n", error.message.c_str());
+    if (error.cannot_open) common::say("Input file opening failed");
+    common::print_error("tetclean", error);
     return 1;
 }
 
 int run(char** argv) {
-    say("started");
-    for (int i = 1; i <= 6; ++i) {
-        if (std::strlen(argv[i]) > max_file_name) {
-            return fail(common::file_error(common::shortened_name(argv[i]),
-                                           "file name is longer than 3999 characters"));
-        }
+    common::say("started");
+    if (const char* name = common::overlong_argument(argv, 6)) {
+        return fail(common::file_error(common::shortened_name(name),
+                                       "file name is longer than 3999 characters"));
     }
     const CleanRunFiles files{argv[1], argv[2], argv[3], argv[4], argv[5], argv[6]};
-    if (auto problem = clean_mesh_files(files, say)) return fail(*problem);
+    if (auto problem = clean_mesh_files(files, common::say)) return fail(*problem);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* program = argc > 0 ? argv[0] : "tetclean";
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: %s%s\n", program, usage_words);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("tetclean %s\n", TETCLEAN_VERSION);
+    if (common::answer_help_or_version(argc, argv, "tetclean", usage_words, TETCLEAN_VERSION)) {
         return 0;
     }
     if (argc < 7) {
-        std::fprintf(stderr, "Missing Parameters \nUsage: %s%s\n", program, usage_words);
+        common::print_missing_parameters(argc > 0 ? argv[0] : "tetclean", usage_words);
         return 1;
     }
     return run(argv);

@@ -16,6 +16,7 @@
 #include "analyze_names.hpp"
 #include "analyze_reader.hpp"
 #include "analyze_status.hpp"
+#include "console.hpp"
 #include "error.hpp"
 #include "number_format.hpp"
 #include "output_file.hpp"
@@ -29,19 +30,13 @@ namespace {
 
 using namespace voxdump;
 
-constexpr std::size_t max_file_name = 3999;  // the longest name the tools take
 const char* const usage_words =
     " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file";
 
-// Progress lines are flushed one by one, so a script sees how far a run got.
-void say(const char* line) {
-    std::fputs(line, stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
+using common::say;
 
 int fail(const common::Error& error) {
-    std::fprintf(stderr, "voxdump: %s\n", error.message.c_str());
+    common::print_error("voxdump", error);
     return 1;
 }
 
@@ -90,11 +85,9 @@ common::MaybeError write_text(common::OutputFile& out, const std::string& name, 
 }
 
 int run(char** argv) {
-    for (int i = 1; i <= 4; ++i) {
-        if (std::strlen(argv[i]) > max_file_name) {
-            return fail(common::file_error(common::shortened_name(argv[i]),
-                                           "file name is longer than 3999 characters"));
-        }
+    if (const char* name = common::overlong_argument(argv, 4)) {
+        return fail(common::file_error(common::shortened_name(name),
+                                       "file name is longer than 3999 characters"));
     }
     const std::string image_input_file = argv[1];
     const std::string image_output_file = argv[2];
@@ -148,18 +141,12 @@ int run(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* program = argc > 0 ? argv[0] : "voxdump";
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("Usage: %s%s\n", program, usage_words);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("voxdump %s\n", VOXDUMP_VERSION);
+    if (common::answer_help_or_version(argc, argv, "voxdump", usage_words, VOXDUMP_VERSION)) {
         return 0;
     }
     say("program started");
     if (argc < 5) {
-        std::fprintf(stderr, "Missing Parameters \nUsage: %s%s\n", program, usage_words);
+        common::print_missing_parameters(argc > 0 ? argv[0] : "voxdump", usage_words);
         return 1;
     }
     return run(argv);

@@ -39,26 +39,28 @@ bool attach(Image& destination, std::unique_ptr<T[]> buffer) {
     return obtained;
 }
 
-}  // namespace
-
-bool copy_image(const analyze_image& source, analyze_image& destination) {
+// The header and the samples of `source` into `destination`, each sample
+// converted to the destination's type; the old samples are released.
+template <typename Source, typename Destination>
+bool copy_samples(const Source& source, Destination& destination) {
     if (!can_read_samples(source)) return false;
+    using Sample = typename decltype(Destination::data)::element_type;
     const std::int64_t n = voxel_count(source.header);
-    auto buffer = new_buffer<float>(n);
+    auto buffer = new_buffer<Sample>(n);
     if (buffer) std::copy_n(source.data.get(), n, buffer.get());
     if (!attach(destination, std::move(buffer))) return false;
     destination.header = source.header;
     return true;
 }
 
+}  // namespace
+
+bool copy_image(const analyze_image& source, analyze_image& destination) {
+    return copy_samples(source, destination);
+}
+
 bool copy_byte_image(const analyze_byte_image& source, analyze_byte_image& destination) {
-    if (!can_read_samples(source)) return false;
-    const std::int64_t n = voxel_count(source.header);
-    auto buffer = new_buffer<std::uint8_t>(n);
-    if (buffer) std::copy_n(source.data.get(), n, buffer.get());
-    if (!attach(destination, std::move(buffer))) return false;
-    destination.header = source.header;
-    return true;
+    return copy_samples(source, destination);
 }
 
 bool make_zero_image(analyze_image& destination, const analyze_image& template_image) {
@@ -77,13 +79,7 @@ bool make_zero_mask(analyze_byte_image& destination, const analyze_image& templa
 }
 
 bool byte_to_float_image(const analyze_byte_image& source, analyze_image& destination) {
-    if (!can_read_samples(source)) return false;
-    const std::int64_t n = voxel_count(source.header);
-    auto buffer = new_buffer<float>(n);
-    if (buffer) std::copy_n(source.data.get(), n, buffer.get());
-    if (!attach(destination, std::move(buffer))) return false;
-    destination.header = source.header;
-    return true;
+    return copy_samples(source, destination);
 }
 
 bool threshold_image(const analyze_image& source, analyze_byte_image& destination,
