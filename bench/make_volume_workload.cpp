@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "analyze_header_file.hpp"
-#include "analyze_image.hpp"
-#include "analyze_names.hpp"
-#include "byte_order.hpp"
+#include <levelset_prep/analyze/analyze_header_file.hpp>
+#include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 struct Shape {
     int nx, ny, nz;

@@ -20,7 +20,9 @@
 #include <random>
 #include <string>
 
-#include "output_file.hpp"
+#include <levelset_prep/textio/output_file.hpp>
+
+using namespace levelset_prep;
 
 namespace {
 
@@ -35,7 +37,7 @@ int extent_for(double scale) {
     return (extent + 3) / 4 * 4;
 }
 
-bool finish(common::OutputFile& out) {
+bool finish(textio::OutputFile& out) {
     if (auto error = out.finish(); error || (error = out.commit())) {
         std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
         return false;
@@ -50,7 +52,7 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
                               {far * 0.7, far * 0.6, far * 0.4, far * 0.15},
                               {far * 0.5, far * 0.3, far * 0.7, far * 0.1}};
     std::normal_distribution<double> noise(0.0, 0.01);
-    common::OutputFile out;
+    textio::OutputFile out;
     if (auto error = out.open(path)) {
         std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
         return false;
@@ -98,7 +100,7 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     while (side * side * side < nodes) ++side;
     const Lattice lattice{side, -0.05 * far, 1.1 * far / static_cast<double>(side - 1)};
     std::uniform_real_distribution<double> jitter(-0.4, 0.4);
-    common::OutputFile out;
+    textio::OutputFile out;
     if (auto error = out.open(folder + "/mesh.node")) {
         std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
         return false;

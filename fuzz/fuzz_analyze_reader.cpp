@@ -14,15 +14,15 @@
 #include <span>
 #include <string_view>
 
-#include "analyze_reader.hpp"
-#include "analyze_status.hpp"
-#include "byte_image_files.hpp"
+#include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include <levelset_prep/analyze/byte_image_files.hpp>
 #include "fuzz_support.hpp"
 #include "text_outputs.hpp"
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 // A field of the header as stored, in the header's own byte order.
 template <typename T>

@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "analyze_reader.hpp"
-#include "analyze_status.hpp"
-#include "analyze_writer.hpp"
-#include "byte_image_files.hpp"
-#include "byte_order.hpp"
+#include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include <levelset_prep/analyze/analyze_writer.hpp>
+#include <levelset_prep/analyze/byte_image_files.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
 #include "fuzz_support.hpp"
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 // The writer's conversion, written out again: nearest integer with halves
 // going down, upper bound first (a NaN takes it), then the lower bound.

@@ -16,9 +16,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "error.hpp"
-#include "number_scan.hpp"
-#include "token_scanner.hpp"
+#include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
+using namespace levelset_prep;
 
 // A property every input must keep; a violation is a finding.
 #define FUZZ_CHECK(condition)                                                              \
@@ -90,11 +92,11 @@ inline std::size_t block_size_for(std::string_view text, std::uint8_t choice) {
 // problem, naming `file_name`, or none. True when they read it.
 template <typename Read>
 bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name, Read read) {
-    common::TokenScanner memory_text(text);
-    const common::MaybeError from_memory = read(memory_text, 0);
+    textio::TokenScanner memory_text(text);
+    const textio::MaybeError from_memory = read(memory_text, 0);
     std::FILE* file = open_memory(text);
-    common::TokenScanner file_text(file, block_size_for(text, choice));
-    const common::MaybeError from_stream = read(file_text, 1);
+    textio::TokenScanner file_text(file, block_size_for(text, choice));
+    const textio::MaybeError from_stream = read(file_text, 1);
     std::fclose(file);
     FUZZ_CHECK(from_memory.has_value() == from_stream.has_value());
     if (!from_memory) return true;
@@ -108,10 +110,10 @@ bool read_both_ways(std::string_view text, std::uint8_t choice, const std::strin
 // nothing when the text could not hold that many records of at least
 // `min_record_bytes` each (the program refuses it before allocating).
 inline std::optional<std::int32_t> mesh_count(std::string_view text, std::uint64_t min_record_bytes) {
-    common::TokenScanner head(text);
+    textio::TokenScanner head(text);
     std::int32_t count = 0;
     std::string_view token;
-    if (common::read_number(head, count, token) != common::ScanStatus::ok || count < 0) count = 0;
+    if (textio::read_number(head, count, token) != textio::ScanStatus::ok || count < 0) count = 0;
     if (static_cast<std::uint64_t>(count) * min_record_bytes > text.size()) return std::nullopt;
     return count;
 }

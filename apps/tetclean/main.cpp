@@ -1,0 +1,53 @@
+// tetclean: removes the region-0 tetrahedra that lie away from the level-set
+// surface, drops the nodes no tetrahedron uses any more, renumbers, and
+// writes the mesh back in the layout it was read in.
+//
+//   tetclean node_file_in ele_file_in node_file_out ele_file_out level_set_file parameters_file
+//
+// The main checks its arguments and reports; clean_mesh_files sequences the
+// steps, and the work is in the modules. A run uses mesh level 1 only.
+#include "clean_run.hpp"
+#include "console.hpp"
+#include <levelset_prep/textio/error.hpp>
+
+#ifndef TETCLEAN_VERSION
+#define TETCLEAN_VERSION "unknown"
+#endif
+
+namespace {
+
+using namespace levelset_prep;
+using namespace levelset_prep::tetclean;
+
+const char* const usage_words =
+    " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file";
+
+int fail(const textio::Error& error) {
+    if (error.cannot_open) console::say("Input file opening failed");
+    console::print_error("tetclean", error);
+    return 1;
+}
+
+int run(char** argv) {
+    console::say("started");
+    if (const char* name = console::overlong_argument(argv, 6)) {
+        return fail(textio::file_error(textio::shortened_name(name),
+                                       "file name is longer than 3999 characters"));
+    }
+    const CleanRunFiles files{argv[1], argv[2], argv[3], argv[4], argv[5], argv[6]};
+    if (auto problem = clean_mesh_files(files, console::say)) return fail(*problem);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (console::answer_help_or_version(argc, argv, "tetclean", usage_words, TETCLEAN_VERSION)) {
+        return 0;
+    }
+    if (argc < 7) {
+        console::print_missing_parameters(argc > 0 ? argv[0] : "tetclean", usage_words);
+        return 1;
+    }
+    return run(argv);
+}

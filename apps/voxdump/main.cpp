@@ -1,0 +1,155 @@
+// voxdump: loads a segmented volume stored as an Analyze 7.5 header/image
+// pair and writes it as three text files: the voxel values, the grid
+// dimensions and the voxel spacings.
+//
+//   voxdump segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file
+//
+// The main only sequences the steps and reports them; reading is in
+// analyze_reader, the file contents in text_outputs. A failed read or write
+// leaves none of the three files behind and ends with status 1.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include "console.hpp"
+#include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/number_format.hpp>
+#include <levelset_prep/textio/output_file.hpp>
+#include "text_outputs.hpp"
+
+#ifndef VOXDUMP_VERSION
+#define VOXDUMP_VERSION "unknown"
+#endif
+
+namespace {
+
+using namespace levelset_prep;
+using namespace levelset_prep::analyze;
+using namespace levelset_prep::voxdump;
+
+const char* const usage_words =
+    " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file";
+
+using console::say;
+
+int fail(const textio::Error& error) {
+    console::print_error("voxdump", error);
+    return 1;
+}
+
+// What a failed read means, named after the file it concerns. `reason` is
+// the errno the reader left for the statuses that come from a failed open.
+textio::Error read_failure(int status, const std::string& name, const analyze_image& image,
+                           int reason) {
+    std::string hfname, imgfname;
+    make_hdr_name(hfname, name);
+    make_img_name(imgfname, name);
+    const analyze_header& header = image.header;
+    switch (status) {
+        case status_header_not_opened:
+            return textio::file_error(hfname, std::string("cannot open header file: ") +
+                                                  std::strerror(reason));
+        case status_header_too_short:
+            return textio::file_error(hfname, "header file is shorter than 348 bytes");
+        case status_image_not_opened:
+            return textio::file_error(imgfname, std::string("cannot open image file: ") +
+                                                    std::strerror(reason));
+        case status_no_sample_buffer:
+            return textio::file_error(
+                hfname, "cannot hold the samples the header announces (" +
+                            std::to_string(header.dim[1]) + " x " + std::to_string(header.dim[2]) +
+                            " x " + std::to_string(header.dim[3]) + " voxels, bitpix " +
+                            std::to_string(header.bitpix) + ")");
+        case status_unsupported_datatype:
+            return textio::file_error(hfname, "unsupported datatype " +
+                                                  std::to_string(header.datatype) + " (bitpix " +
+                                                  std::to_string(header.bitpix) + ")");
+        case status_image_too_short:
+            return textio::file_error(imgfname,
+                                      "image file is shorter than the samples the header announces");
+        default:
+            return textio::file_error(name, "cannot be read (status " + std::to_string(status) + ")");
+    }
+}
+
+// Writes one text file into a temporary beside its target; the caller
+// commits it once all three are complete.
+template <typename Put>
+textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, Put put) {
+    if (auto problem = out.open(name)) return problem;
+    put(out);
+    return out.finish();
+}
+
+int run(char** argv) {
+    if (const char* name = console::overlong_argument(argv, 4)) {
+        return fail(textio::file_error(textio::shortened_name(name),
+                                       "file name is longer than 3999 characters"));
+    }
+    const std::string image_input_file = argv[1];
+    const std::string image_output_file = argv[2];
+    const std::string size_file = argv[3];
+    const std::string resolution_file = argv[4];
+
+    std::string hfname, imgfname;
+    if (!make_hdr_name(hfname, image_input_file) || !make_img_name(imgfname, image_input_file)) {
+        return fail(textio::file_error(textio::shortened_name(image_input_file),
+                                       "header or image file name would be longer than 1023 "
+                                       "characters"));
+    }
+
+    auto image = std::make_unique<analyze_image>();
+    const int read_status = read_analyze_image(image_input_file, *image, false);
+    const int reason = errno;
+    if (read_status == status_ok) {
+        char line[64] = "max_intensity = ";
+        *textio::format_general(line + std::strlen(line), image->max_intensity) = '\0';
+        say(line);
+    }
+    say("img read");
+    char status_line[textio::max_number_chars + 1];
+    *textio::format_int(status_line, read_status) = '\0';
+    say(status_line);
+    if (read_status != status_ok) {
+        return fail(read_failure(read_status, image_input_file, *image, reason));
+    }
+
+    textio::OutputFile image_out, size_out, resolution_out;
+    const analyze_header& header = image->header;
+    if (auto problem = write_text(image_out, image_output_file,
+                                  [&](textio::OutputFile& out) { put_ascii_image(out, *image); })) {
+        return fail(*problem);
+    }
+    if (auto problem = write_text(size_out, size_file,
+                                  [&](textio::OutputFile& out) { put_size_line(out, header); })) {
+        return fail(*problem);
+    }
+    if (auto problem = write_text(resolution_out, resolution_file, [&](textio::OutputFile& out) {
+            put_resolution_line(out, header);
+        })) {
+        return fail(*problem);
+    }
+    for (textio::OutputFile* out : {&image_out, &size_out, &resolution_out}) {
+        if (auto problem = out->commit()) return fail(*problem);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (console::answer_help_or_version(argc, argv, "voxdump", usage_words, VOXDUMP_VERSION)) {
+        return 0;
+    }
+    say("program started");
+    if (argc < 5) {
+        console::print_missing_parameters(argc > 0 ? argv[0] : "voxdump", usage_words);
+        return 1;
+    }
+    return run(argv);
+}

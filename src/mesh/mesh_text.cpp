@@ -1,0 +1,58 @@
+#include "mesh_text.hpp"
+
+namespace levelset_prep::mesh {
+namespace {
+
+// A reader's block size as its error states it: "4 KiB", "1 MiB".
+std::string block_size_text(std::size_t bytes) {
+    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+std::string Place::describe() const {
+    if (record_kind == nullptr) return field;
+    return std::string(record_kind) + " record " + std::to_string(record) + ": " + field;
+}
+
+void MeshText::fail(const std::string& problem) {
+    if (!error_) error_ = textio::file_error(file_name_, problem);
+}
+
+void MeshText::fail_missing(const Place& place) {
+    if (text_.failed()) {
+        fail(text_.token_too_long() ? "a token longer than " + block_size_text(text_.block_size()) +
+                                          " before the " + place.describe()
+                                    : "cannot read the file to its end (" + place.describe() + ")");
+        return;
+    }
+    if (place.record_kind != nullptr) {
+        fail("file ends in " + std::string(place.record_kind) + " record " +
+             std::to_string(place.record) + ", before its " + place.field);
+    } else {
+        fail("file ends before the " + place.describe());
+    }
+}
+
+void MeshText::fail_malformed(std::string_view token, textio::ScanStatus status, const Place& place,
+                              bool whole) {
+    std::string shown(token.substr(0, 40));
+    if (token.size() > 40) shown += "...";
+    const char* verdict = status == textio::ScanStatus::out_of_range
+                              ? "is out of range"
+                              : (whole ? "is not a whole number" : "is not a number");
+    fail(place.describe() + " '" + shown + "' " + verdict);
+}
+
+bool MeshText::read_count(std::int32_t& count, const Place& place) {
+    if (!read(count, place)) return false;
+    if (count < 0) {
+        fail(place.describe() + " " + std::to_string(count) + " is negative");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace levelset_prep::mesh

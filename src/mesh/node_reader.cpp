@@ -1,0 +1,47 @@
+// read_nodes: node coordinates into the node array.
+#include <levelset_prep/textio/input_file.hpp>
+#include <levelset_prep/mesh/mesh_files.hpp>
+#include "mesh_text.hpp"
+
+namespace levelset_prep::mesh {
+
+textio::MaybeError read_nodes(double* nodes, const std::string& node_file, std::int16_t level,
+                              RunParameters param) {
+    textio::MaybeError problem;
+    textio::InputFile file = textio::open_input(node_file, "node file", problem);
+    if (!file) return problem;
+    textio::TokenScanner text(file.get());
+    return read_nodes(nodes, text, node_file, level, param);
+}
+
+textio::MaybeError read_nodes(double* nodes, textio::TokenScanner& text,
+                              const std::string& node_file, std::int16_t level,
+                              RunParameters param) {
+    MeshText numbers(text, node_file);
+    const std::int32_t allocated = param.nodes_number[level];
+    std::int32_t& count = param.nodes_number[level];  // the reader's own copy
+    double skipped = 0;
+    if (!numbers.read_count(count, {"node count"}) || !numbers.read(skipped, {"dimension"})) {
+        return numbers.take_error();
+    }
+    // The array was sized from the count read before; a file that changed
+    // in between must not make the loop run past it.
+    if (count != allocated) {
+        return textio::file_error(node_file, "node count changed from " +
+                                                 std::to_string(allocated) + " to " +
+                                                 std::to_string(count) + " while reading");
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        double* node = nodes + 3 * std::int64_t{i};
+        const std::int64_t record = std::int64_t{i} + 1;
+        if (!numbers.read(skipped, {"node number", "node", record}) ||
+            !numbers.read(node[0], {"x coordinate", "node", record}) ||
+            !numbers.read(node[1], {"y coordinate", "node", record}) ||
+            !numbers.read(node[2], {"z coordinate", "node", record})) {
+            return numbers.take_error();
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace levelset_prep::mesh

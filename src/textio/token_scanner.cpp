@@ -1,0 +1,66 @@
+#include <levelset_prep/textio/token_scanner.hpp>
+
+#include <cstring>
+
+namespace levelset_prep::textio {
+TokenScanner::TokenScanner(std::FILE* file, std::size_t block_size)
+    : file_(file), storage_(new char[block_size]), capacity_(block_size) {
+    begin_ = pos_ = end_ = storage_.get();
+}
+
+TokenScanner::TokenScanner(std::string_view text)
+    : begin_(text.data()), pos_(text.data()), end_(text.data() + text.size()), at_eof_(true) {}
+
+bool TokenScanner::refill() {
+    if (at_eof_ || failed_) return false;
+    // Move the unfinished token (if any) to the front, then fill behind it.
+    const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
+    if (kept == capacity_) {
+        too_long_ = failed_ = true;
+        return false;
+    }
+    char* base = storage_.get();
+    if (kept != 0 && pos_ != base) std::memmove(base, pos_, kept);
+    const std::size_t got = std::fread(base + kept, 1, capacity_ - kept, file_);
+    if (got < capacity_ - kept) {
+        at_eof_ = true;
+        if (std::ferror(file_)) failed_ = true;
+    }
+    begin_ = pos_ = base;
+    end_ = base + kept + got;
+    return got != 0;
+}
+
+std::string_view TokenScanner::peek_slow(std::size_t lookahead) {
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (static_cast<std::size_t>(end_ - pos_) >= lookahead || at_eof_ || failed_) break;
+        refill();
+    }
+    return {pos_, static_cast<std::size_t>(end_ - pos_)};
+}
+
+std::string_view TokenScanner::next() {
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (pos_ != end_) break;
+        pos_ = end_ = begin_;  // nothing worth keeping
+        if (!refill()) return {};
+    }
+    for (;;) {
+        const char* p = pos_;
+        while (p != end_ && !is_blank(*p)) ++p;
+        if (p != end_ || at_eof_) {
+            const char* start = pos_;
+            pos_ = p;
+            return {start, static_cast<std::size_t>(p - start)};
+        }
+        // The token may go on in the next block: keep it and read more.
+        // A failed refill at the end of the file leaves at_eof_ set, so the
+        // next round hands out the token as it stands.
+        refill();
+        if (failed_) return {};
+    }
+}
+
+}  // namespace levelset_prep::textio
