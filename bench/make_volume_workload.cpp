@@ -59,7 +59,7 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     header.pixdim[3] = 2.5f;
     const bool swap = big_endian == (std::endian::native == std::endian::little);
     if (swap) swap_header(header);
-    if (!write_analyze_header(name, header)) {
+    if (write_analyze_header(name, header)) {
         std::fprintf(stderr, "make_volume_workload: %s: cannot write the header file\n", name.c_str());
         return false;
     }

@@ -39,7 +39,7 @@ int extent_for(double scale) {
 
 bool finish(textio::OutputFile& out) {
     if (auto error = out.finish(); error || (error = out.commit())) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     return true;
@@ -54,7 +54,7 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
     std::normal_distribution<double> noise(0.0, 0.01);
     textio::OutputFile out;
     if (auto error = out.open(path)) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     for (int k = 0; k < n; ++k) {
@@ -102,7 +102,7 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     std::uniform_real_distribution<double> jitter(-0.4, 0.4);
     textio::OutputFile out;
     if (auto error = out.open(folder + "/mesh.node")) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     out.put_int(nodes);
@@ -125,7 +125,7 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     std::uniform_int_distribution<int> shape(0, 5);
     std::uniform_int_distribution<int> region(0, 9);
     if (auto error = out.open(folder + "/mesh.ele")) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     out.put_int(tets);

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     header.glmax = 4;
     header.glmin = 0;
     if (swap) swap_header(header);
-    if (!write_analyze_header(name, header)) {
+    if (write_analyze_header(name, header)) {
         std::fprintf(stderr, "make_example_volume: %s: cannot write the header file\n", name.c_str());
         return 1;
     }

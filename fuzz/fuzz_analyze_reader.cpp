@@ -63,11 +63,11 @@ Announced decode(const std::uint8_t* header) {
     return a;
 }
 
-int expected_status(const Announced& a, std::size_t image_size) {
-    if (a.count > std::numeric_limits<std::int32_t>::max()) return status_no_sample_buffer;
-    if (a.sample_bytes == 0) return status_unsupported_datatype;
-    if (static_cast<std::uint64_t>(a.count) * a.sample_bytes > image_size) return status_image_too_short;
-    return status_ok;
+ReadStatus expected_status(const Announced& a, std::size_t image_size) {
+    if (a.count > std::numeric_limits<std::int32_t>::max()) return ReadStatus::no_sample_buffer;
+    if (a.sample_bytes == 0) return ReadStatus::unsupported_datatype;
+    if (static_cast<std::uint64_t>(a.count) * a.sample_bytes > image_size) return ReadStatus::image_too_short;
+    return ReadStatus::ok;
 }
 
 // Sample i decoded from the image bytes.
@@ -102,36 +102,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     analyze_image volume;
     std::FILE* file = open_image(image, unseekable);
-    const int status = read_analyze_image(std::span(header, header_size), file, volume, signed_16bit);
+    const ReadStatus status = read_analyze_image(std::span(header, header_size), file, volume, signed_16bit).status;
     std::fclose(file);
 
     analyze_byte_image mask;
     file = open_image(image, unseekable);
-    const int mask_status = read_analyze_byte_image(std::span(header, header_size), file, mask);
+    const ReadStatus mask_status = read_analyze_byte_image(std::span(header, header_size), file, mask).status;
     std::fclose(file);
 
     if (header_size < sizeof(analyze_header)) {
-        FUZZ_CHECK(status == status_header_too_short && mask_status == status_header_too_short);
+        FUZZ_CHECK(status == ReadStatus::header_too_short && mask_status == ReadStatus::header_too_short);
         FUZZ_CHECK(!volume.data && !mask.data);
         return 0;
     }
     const Announced a = decode(header);
     FUZZ_CHECK(volume.header.dim[1] == a.nx && volume.header.datatype == a.datatype);
     FUZZ_CHECK(status == expected_status(a, image.size()));
-    FUZZ_CHECK(static_cast<bool>(volume.data) == (status == status_ok));
+    FUZZ_CHECK(static_cast<bool>(volume.data) == (status == ReadStatus::ok));
 
     // The mask reader takes datatype 2 only, with no zero-datatype rule.
     const std::int64_t voxels = a.nx > 0 && a.ny > 0 && a.nz > 0 ? a.nx * a.ny * a.nz : 0;
-    const int mask_expected = voxels > std::numeric_limits<std::int32_t>::max() ? status_no_sample_buffer
-                              : a.datatype != 2                                 ? status_unsupported_datatype
-                              : static_cast<std::uint64_t>(voxels) > image.size() ? status_image_too_short
-                                                                                  : status_ok;
+    const ReadStatus mask_expected = voxels > std::numeric_limits<std::int32_t>::max() ? ReadStatus::no_sample_buffer
+                              : a.datatype != 2                                 ? ReadStatus::unsupported_datatype
+                              : static_cast<std::uint64_t>(voxels) > image.size() ? ReadStatus::image_too_short
+                                                                                  : ReadStatus::ok;
     FUZZ_CHECK(mask_status == mask_expected);
-    FUZZ_CHECK(static_cast<bool>(mask.data) == (mask_status == status_ok));
-    if (mask_status == status_ok && voxels != 0) {
+    FUZZ_CHECK(static_cast<bool>(mask.data) == (mask_status == ReadStatus::ok));
+    if (mask_status == ReadStatus::ok && voxels != 0) {
         FUZZ_CHECK(std::memcmp(mask.data.get(), image.data(), static_cast<std::size_t>(voxels)) == 0);
     }
-    if (status != status_ok) return 0;
+    if (status != ReadStatus::ok) return 0;
 
     // Every sample, the range and the text form.
     float min = 2147483648.0f, max = -2147483648.0f;
@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(std::bit_cast<std::uint32_t>(want) == std::bit_cast<std::uint32_t>(got));
         if (got > max) max = got;
         if (got < min) min = got;
-        const std::int32_t text = ascii_value(got);
+        const std::int32_t text = levelset_prep::voxdump::ascii_value(got);
         if (std::isnan(got) || got >= 2147483648.0f || got < -2147483648.0f) {
             FUZZ_CHECK(text == std::numeric_limits<std::int32_t>::min());
         } else {

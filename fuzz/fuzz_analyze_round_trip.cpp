@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string base = (folder / "v").string();
     {
         analyze_writer writer(volume);
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base, false) == status_ok);
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base, false).ok());
     }
     const std::string header_file = fuzz::read_bytes(base + ".hdr");
     const std::string image_file = fuzz::read_bytes(base + ".img");
@@ -114,38 +114,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         // An existing image file stays as it is unless overwriting is asked for.
         analyze_writer writer(volume);
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base + ".img", false) == status_image_exists);
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base + ".img", false).status == WriteStatus::image_exists);
         FUZZ_CHECK(fuzz::read_bytes(base + ".hdr") == header_file && fuzz::read_bytes(base + ".img") == image_file);
     }
     {
         // Sample by sample into a file of its own; write_image refuses an open writer.
         analyze_writer writer(volume);
         const std::string other = (folder / "w").string();
-        FUZZ_CHECK(writer.open_image_file(other, false));
+        FUZZ_CHECK(!writer.open_image_file(other, false));
         for (std::size_t i = 0; i < count; ++i) FUZZ_CHECK(writer.write_value(volume.data[i], signed_16bit));
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, other, true) == status_image_not_written);
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, other, true).status == WriteStatus::image_not_written);
         writer.stream.reset();
         FUZZ_CHECK(fuzz::read_bytes(other + ".img") == image_file);
     }
 
     if (foreign) turn_byte_order(base, sample_size);
     analyze_image back;
-    const int status = read_analyze_image(base, back, signed_16bit);
+    const ReadStatus status = read_analyze_image(base, back, signed_16bit).status;
     FUZZ_CHECK(std::memcmp(&back.header, &header, sizeof header) == 0);
-    int expected = status_ok;
+    ReadStatus expected = ReadStatus::ok;
     if (datatype == 0) {
         // The zero-datatype rule reads bitpix/32 floats per voxel; the writer
         // wrote one (or none when bitpix is not a multiple of 32).
         if (bitpix <= 32) {
-            expected = status_unsupported_datatype;
+            expected = ReadStatus::unsupported_datatype;
         } else if (count != 0) {
-            expected = status_image_too_short;
+            expected = ReadStatus::image_too_short;
         }
     } else if (sample_size == 0) {
-        expected = status_unsupported_datatype;
+        expected = ReadStatus::unsupported_datatype;
     }
     FUZZ_CHECK(status == expected);
-    if (status == status_ok && datatype != 0) {
+    if (status == ReadStatus::ok && datatype != 0) {
         for (std::size_t i = 0; i < count; ++i) {
             const float want = expected_back(volume.data[i], datatype, signed_16bit);
             const float got = back.data[i];
@@ -164,13 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mask.data[i] = static_cast<std::uint8_t>(std::bit_cast<std::uint32_t>(volume.data[i]));
     }
     const std::string mask_base = (folder / "m.hdr").string();
-    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false) == status_ok);
+    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false).ok());
     const std::string mask_image = fuzz::read_bytes(folder / "m.img");
-    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false) == status_image_exists);
+    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false).status == WriteStatus::image_exists);
     FUZZ_CHECK(fuzz::read_bytes(folder / "m.img") == mask_image);
     if (foreign) turn_byte_order((folder / "m").string(), 1);
     analyze_byte_image mask_back;
-    FUZZ_CHECK(read_analyze_byte_image(mask_base, mask_back) == status_ok);
+    FUZZ_CHECK(read_analyze_byte_image(mask_base, mask_back).ok());
     FUZZ_CHECK(std::memcmp(&mask_back.header, &mask.header, sizeof mask.header) == 0);
     FUZZ_CHECK(count == 0 || std::memcmp(mask_back.data.get(), mask.data.get(), count) == 0);
     return 0;

@@ -100,8 +100,8 @@ bool read_both_ways(std::string_view text, std::uint8_t choice, const std::strin
     std::fclose(file);
     FUZZ_CHECK(from_memory.has_value() == from_stream.has_value());
     if (!from_memory) return true;
-    FUZZ_CHECK(from_memory->message == from_stream->message);
-    FUZZ_CHECK(from_memory->message.rfind(file_name + ": ", 0) == 0);
+    FUZZ_CHECK(from_memory->message() == from_stream->message());
+    FUZZ_CHECK(from_memory->message().rfind(file_name + ": ", 0) == 0);
     return false;
 }
 

@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(i - 1 < progress_lines.size() && first.lines[i] == progress_lines[i - 1]);
     }
     if (first.problem) {
-        FUZZ_CHECK(names_a_file(first.problem->message, files));
+        FUZZ_CHECK(names_a_file(first.problem->message(), files));
         FUZZ_CHECK(first.lines.size() < 1 + progress_lines.size());
         FUZZ_CHECK(listing(folder) == inputs);  // no output, no temporary file left
         FUZZ_CHECK(fuzz::read_bytes(p) == parts[0] && fuzz::read_bytes(n) == parts[1] &&

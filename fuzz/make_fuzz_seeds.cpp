@@ -178,8 +178,8 @@ int main(int argc, char** argv) {
 
     // voxdump: a 6 x 5 x 2 block from the middle of the example volume, in
     // every accepted sample type and both byte orders.
-    analyze::analyze_image volume;
-    if (analyze::read_analyze_image((examples / "segmented").string(), volume, false) != 0) {
+    levelset_prep::analyze::analyze_image volume;
+    if (!levelset_prep::analyze::read_analyze_image((examples / "segmented").string(), volume, false).ok()) {
         std::cerr << "make_fuzz_seeds: cannot read the example volume\n";
         return 1;
     }

@@ -21,7 +21,7 @@ inline void say(const char* line) {
 
 // "<tool>: <file>: <problem>" on standard error.
 inline void print_error(const char* tool, const textio::Error& error) {
-    std::fprintf(stderr, "%s: %s\n", tool, error.message.c_str());
+    std::fprintf(stderr, "%s: %s\n", tool, error.message().c_str());
 }
 
 // "Usage: <program><usage_words>" on `stream`.

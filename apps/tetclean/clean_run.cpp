@@ -61,24 +61,23 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
     progress("tets loaded");
 
-    auto ls1 = allocate<float>(param.grid1_count, "level-set grid", files.parameters, problem);
+    // The grid holds the points the level-set file gives; the level's count
+    // (eight times as many) is the record's, not the grid's.
+    auto ls1 = allocate<float>(mesh::grid_shape(param, level).points(), "level-set grid",
+                               files.parameters, problem);
     if (problem) return problem;
     if (auto error = read_level_set(files.level_set, ls1.get(), param, level)) return error;
     progress("signed dist functions loaded ");
 
-    // Only level 1 is loaded, so level 1 has every node as a tbd node; no
-    // step of a run reads or writes a tbd array, so none is built.
-    param.tbd_size[2] = param.nodes_number[2] - param.nodes_number[3];
-    param.tbd_size[1] = param.nodes_number[1] - param.nodes_number[2];
+    // No step of a run reads or writes a tbd file or array.
     progress("nodes tbd loaded");
 
-    auto keep_flags = allocate<std::int16_t>(node_count, "node flags", files.node_in, problem);
-    if (problem) return problem;
     if (auto error = remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(),
-                                  tets_z1_out.get(), ls1.get(), keep_flags.get(), param,
+                                  tets_z1_out.get(), ls1.get(), param,
                                   [&progress] { progress("making cast"); })) {
         // Its working tables are sized by the mesh's counts.
-        return textio::file_error(files.node_in, error->message);
+        error->file = files.node_in;
+        return error;
     }
     progress("removed 0s from nodes and tets");
 
@@ -88,7 +87,6 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     nodes_z1.reset();
     tets_z1.reset();
     ls1.reset();
-    keep_flags.reset();
 
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
                                           files.node_out, files.ele_out)) {

@@ -4,10 +4,9 @@
 //
 //   voxdump segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file
 //
-// The main only sequences the steps and reports them; reading is in
-// analyze_reader, the file contents in text_outputs. A failed read or write
+// The main only sequences the steps and reports them; reading is in the
+// analyze library, the file contents in text_outputs. A failed read or write
 // leaves none of the three files behind and ends with status 1.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,7 +14,6 @@
 
 #include <levelset_prep/analyze/analyze_names.hpp>
 #include <levelset_prep/analyze/analyze_reader.hpp>
-#include <levelset_prep/analyze/analyze_status.hpp>
 #include "console.hpp"
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
@@ -42,41 +40,6 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-// What a failed read means, named after the file it concerns. `reason` is
-// the errno the reader left for the statuses that come from a failed open.
-textio::Error read_failure(int status, const std::string& name, const analyze_image& image,
-                           int reason) {
-    std::string hfname, imgfname;
-    make_hdr_name(hfname, name);
-    make_img_name(imgfname, name);
-    const analyze_header& header = image.header;
-    switch (status) {
-        case status_header_not_opened:
-            return textio::file_error(hfname, std::string("cannot open header file: ") +
-                                                  std::strerror(reason));
-        case status_header_too_short:
-            return textio::file_error(hfname, "header file is shorter than 348 bytes");
-        case status_image_not_opened:
-            return textio::file_error(imgfname, std::string("cannot open image file: ") +
-                                                    std::strerror(reason));
-        case status_no_sample_buffer:
-            return textio::file_error(
-                hfname, "cannot hold the samples the header announces (" +
-                            std::to_string(header.dim[1]) + " x " + std::to_string(header.dim[2]) +
-                            " x " + std::to_string(header.dim[3]) + " voxels, bitpix " +
-                            std::to_string(header.bitpix) + ")");
-        case status_unsupported_datatype:
-            return textio::file_error(hfname, "unsupported datatype " +
-                                                  std::to_string(header.datatype) + " (bitpix " +
-                                                  std::to_string(header.bitpix) + ")");
-        case status_image_too_short:
-            return textio::file_error(imgfname,
-                                      "image file is shorter than the samples the header announces");
-        default:
-            return textio::file_error(name, "cannot be read (status " + std::to_string(status) + ")");
-    }
-}
-
 // Writes one text file into a temporary beside its target; the caller
 // commits it once all three are complete.
 template <typename Put>
@@ -96,28 +59,24 @@ int run(char** argv) {
     const std::string size_file = argv[3];
     const std::string resolution_file = argv[4];
 
-    std::string hfname, imgfname;
-    if (!make_hdr_name(hfname, image_input_file) || !make_img_name(imgfname, image_input_file)) {
+    if (!pair_names(image_input_file)) {
         return fail(textio::file_error(textio::shortened_name(image_input_file),
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
     }
 
     auto image = std::make_unique<analyze_image>();
-    const int read_status = read_analyze_image(image_input_file, *image, false);
-    const int reason = errno;
-    if (read_status == status_ok) {
+    const ReadResult read = read_analyze_image(image_input_file, *image, false);
+    if (read.ok()) {
         char line[64] = "max_intensity = ";
         *textio::format_general(line + std::strlen(line), image->max_intensity) = '\0';
         say(line);
     }
     say("img read");
     char status_line[textio::max_number_chars + 1];
-    *textio::format_int(status_line, read_status) = '\0';
+    *textio::format_int(status_line, status_number(read.status)) = '\0';
     say(status_line);
-    if (read_status != status_ok) {
-        return fail(read_failure(read_status, image_input_file, *image, reason));
-    }
+    if (!read.ok()) return fail(*read.error);
 
     textio::OutputFile image_out, size_out, resolution_out;
     const analyze_header& header = image->header;

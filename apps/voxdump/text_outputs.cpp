@@ -32,22 +32,25 @@ void put_ascii_image(textio::OutputFile& out, const analyze_image& image) {
     }
 }
 
+namespace {
+
+// "a b c\n", each value written by `put_value`.
+template <typename Value, typename PutValue>
+void put_triple(textio::OutputFile& out, const Value* values, PutValue put_value) {
+    for (int i = 0; i < 3; ++i) {
+        (out.*put_value)(values[i]);
+        out.put(i < 2 ? ' ' : '\n');
+    }
+}
+
+}  // namespace
+
 void put_size_line(textio::OutputFile& out, const analyze_header& header) {
-    out.put_int(header.dim[1]);
-    out.put(' ');
-    out.put_int(header.dim[2]);
-    out.put(' ');
-    out.put_int(header.dim[3]);
-    out.put('\n');
+    put_triple(out, header.dim + 1, &textio::OutputFile::put_int);
 }
 
 void put_resolution_line(textio::OutputFile& out, const analyze_header& header) {
-    out.put_general(header.pixdim[1]);
-    out.put(' ');
-    out.put_general(header.pixdim[2]);
-    out.put(' ');
-    out.put_general(header.pixdim[3]);
-    out.put('\n');
+    put_triple(out, header.pixdim + 1, &textio::OutputFile::put_general);
 }
 
 }  // namespace levelset_prep::voxdump

@@ -24,4 +24,10 @@ bool make_img_name(std::string& destination, std::string_view name) {
     return make_pair_name(destination, name, ".img");
 }
 
+std::optional<PairNames> pair_names(std::string_view name) {
+    PairNames names;
+    if (!make_hdr_name(names.header, name) || !make_img_name(names.image, name)) return std::nullopt;
+    return names;
+}
+
 }  // namespace levelset_prep::analyze

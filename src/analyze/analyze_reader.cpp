@@ -9,11 +9,9 @@
 #include <new>
 #include <string>
 
-#include <levelset_prep/analyze/analyze_header_file.hpp>
-#include <levelset_prep/analyze/analyze_names.hpp>
-#include <levelset_prep/analyze/analyze_status.hpp>
 #include <levelset_prep/analyze/byte_order.hpp>
 #include "image_file_bytes.hpp"
+#include "pair_reading.hpp"
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/large_array.hpp>
 
@@ -77,11 +75,11 @@ struct sample_source {
 // `out` and records it in `range`. Returns 2 when no block buffer can be
 // had, 5 when the samples end early, otherwise 0.
 template <typename Sample, typename Convert>
-int read_integer_samples(sample_source& source, std::size_t count, float* out,
+ReadStatus read_integer_samples(sample_source& source, std::size_t count, float* out,
                          running_range& range, Convert convert) {
     const std::size_t per_block = std::min(count, chunk_bytes / sizeof(Sample));
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
-    if (!block) return status_no_sample_buffer;
+    if (!block) return ReadStatus::no_sample_buffer;
     std::size_t done = 0;
     while (done < count) {
         const std::size_t wanted = std::min(count - done, per_block);
@@ -93,13 +91,13 @@ int read_integer_samples(sample_source& source, std::size_t count, float* out,
         }
         range = see(range, out + done, got);
         done += got;
-        if (got < wanted) return status_image_too_short;
+        if (got < wanted) return ReadStatus::image_too_short;
     }
-    return status_ok;
+    return ReadStatus::ok;
 }
 
 // Float samples go straight into `out` and are swapped there.
-int read_float_samples(sample_source& source, std::size_t count, float* out,
+ReadStatus read_float_samples(sample_source& source, std::size_t count, float* out,
                        running_range& range, bool swap) {
     std::size_t done = 0;
     while (done < count) {
@@ -110,9 +108,9 @@ int read_float_samples(sample_source& source, std::size_t count, float* out,
         }
         range = see(range, out + done, got);
         done += got;
-        if (got < wanted) return status_image_too_short;
+        if (got < wanted) return ReadStatus::image_too_short;
     }
-    return status_ok;
+    return ReadStatus::ok;
 }
 
 // Everything after the header: count, buffer, conversion, range. `image`
@@ -120,7 +118,7 @@ int read_float_samples(sample_source& source, std::size_t count, float* out,
 // not. Nothing is allocated from the header's count alone: an unaccepted
 // datatype is refused first, and the samples' buffer is obtained only once
 // the image file has shown that it holds them (see image_file_bytes.hpp).
-int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool signed_16bit) {
+ReadStatus read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool signed_16bit) {
     image.data.reset();
     std::int16_t datatype = image.header.datatype;
     std::int64_t n = voxel_count(image.header);
@@ -128,9 +126,9 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
         datatype = datatype_float;
         n *= image.header.bitpix / 32;
     }
-    if (n > std::numeric_limits<std::int32_t>::max()) return status_no_sample_buffer;
+    if (n > std::numeric_limits<std::int32_t>::max()) return ReadStatus::no_sample_buffer;
     const std::size_t sample_bytes = stored_sample_bytes(datatype);
-    if (sample_bytes == 0) return status_unsupported_datatype;
+    if (sample_bytes == 0) return ReadStatus::unsupported_datatype;
     const auto count = static_cast<std::size_t>(n);
     const std::uint64_t needed = std::uint64_t{count} * sample_bytes;
 
@@ -140,17 +138,17 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
     if (!left || *left < needed) {
         switch (read_growing(ifile, needed, held)) {
             case fill_result::complete: break;
-            case fill_result::short_file: return status_image_too_short;
-            case fill_result::no_memory: return status_no_sample_buffer;
+            case fill_result::short_file: return ReadStatus::image_too_short;
+            case fill_result::no_memory: return ReadStatus::no_sample_buffer;
         }
         source = sample_source{nullptr, held.get(), static_cast<std::size_t>(needed)};
     }
     image.data = textio::allocate_large<float>(count);
-    if (!image.data) return status_no_sample_buffer;
+    if (!image.data) return ReadStatus::no_sample_buffer;
     float* out = image.data.get();
 
     running_range range;
-    int status = status_ok;
+    ReadStatus status = ReadStatus::ok;
     switch (datatype) {
         case datatype_unsigned_char:
             status = read_integer_samples<std::uint8_t>(
@@ -175,43 +173,37 @@ int read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool
             status = read_float_samples(source, count, out, range, swap);
             break;
     }
-    if (status != status_ok) {
+    if (status != ReadStatus::ok) {
         // The file shrank while it was read; a partial volume is not kept.
         image.data.reset();
         return status;
     }
     image.min_intensity = range.min;
     image.max_intensity = range.max;
-    return status_ok;
+    return ReadStatus::ok;
 }
 
 }  // namespace
 
-int read_analyze_image(std::string_view name, analyze_image& image, bool signed_16bit) {
-    const auto header_bytes = load_analyze_header(name, image.header);
-    if (!header_bytes) return status_header_not_opened;
-    if (*header_bytes < sizeof(analyze_header)) return status_header_too_short;
-    const bool swap = header_needs_swap(image.header);
-    if (swap) swap_header(image.header);
-
-    std::string imgfname;
-    if (!make_img_name(imgfname, name)) {
-        errno = ENAMETOOLONG;
-        return status_image_not_opened;
-    }
-    textio::InputFile ifile(std::fopen(imgfname.c_str(), "rb"));
-    if (!ifile) return status_image_not_opened;
-    return read_analyze_samples(image, swap, ifile.get(), signed_16bit);
+ReadResult read_analyze_image(std::string_view name, analyze_image& image, bool signed_16bit) {
+    const std::optional<PairNames> names = pair_names(name);
+    bool swap = false;
+    ReadResult header = detail::read_pair_header(name, names, image.header, swap);
+    if (!header.ok()) return header;
+    textio::InputFile ifile;
+    ReadResult opened = detail::open_pair_image(*names, ifile);
+    if (!opened.ok()) return opened;
+    return detail::pair_failure(read_analyze_samples(image, swap, ifile.get(), signed_16bit),
+                                *names, image.header);
 }
 
-int read_analyze_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
-                       analyze_image& image, bool signed_16bit) {
-    const std::size_t got = std::min(header_bytes.size(), sizeof(analyze_header));
-    if (got != 0) std::memcpy(&image.header, header_bytes.data(), got);
-    if (got < sizeof(analyze_header)) return status_header_too_short;
-    const bool swap = header_needs_swap(image.header);
-    if (swap) swap_header(image.header);
-    return read_analyze_samples(image, swap, ifile, signed_16bit);
+ReadResult read_analyze_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
+                              analyze_image& image, bool signed_16bit) {
+    bool swap = false;
+    ReadResult header = detail::read_pair_header(header_bytes, image.header, swap);
+    if (!header.ok()) return header;
+    return detail::pair_failure(read_analyze_samples(image, swap, ifile, signed_16bit), {},
+                                image.header);
 }
 
 }  // namespace levelset_prep::analyze

@@ -1,14 +1,16 @@
 #include <levelset_prep/analyze/analyze_writer.hpp>
 
+#include <cerrno>
 #include <cmath>
+#include <new>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include <levelset_prep/analyze/analyze_header_file.hpp>
 #include <levelset_prep/analyze/analyze_names.hpp>
-#include <levelset_prep/analyze/analyze_status.hpp>
 #include <levelset_prep/analyze/byte_image_files.hpp>
+#include "pair_reading.hpp"
 
 namespace levelset_prep::analyze {
 namespace {
@@ -38,55 +40,69 @@ bool put(std::FILE* stream, T value) {
 analyze_writer::analyze_writer(const analyze_image& written) : image(&written), voxel_count(0) {
     const std::int64_t count = analyze::voxel_count(written.header);
     if (count > std::numeric_limits<std::int32_t>::max()) {
-        status = status_image_not_written;  // no file could hold its index
+        status = WriteStatus::image_not_written;  // no file could hold its index
     } else {
         voxel_count = static_cast<std::int32_t>(count);
     }
 }
 
-bool analyze_writer::open_stream(const char* file_name, const char* mode) {
-    stream.reset(std::fopen(file_name, mode));
-    if (!stream) return false;
-    if (!stream_buffer) stream_buffer.reset(new char[stream_buffer_size]);
-    std::setvbuf(stream.get(), stream_buffer.get(), _IOFBF, stream_buffer_size);
-    return true;
+textio::MaybeError analyze_writer::open_stream(const std::string& file_name, const char* mode) {
+    errno = 0;
+    stream.reset(std::fopen(file_name.c_str(), mode));
+    if (!stream) return textio::system_error(file_name, "cannot write image file", errno);
+    if (!stream_buffer) stream_buffer.reset(new (std::nothrow) char[stream_buffer_size]);
+    // Without its own buffer the stream keeps the system's smaller one.
+    if (stream_buffer) std::setvbuf(stream.get(), stream_buffer.get(), _IOFBF, stream_buffer_size);
+    return std::nullopt;
 }
 
-bool analyze_writer::open_image_file(std::string_view name, bool append) {
+textio::MaybeError analyze_writer::open_image_file(std::string_view name, bool append) {
     stream.reset();
     std::string imgfname;
-    if (!make_img_name(imgfname, name) || !open_stream(imgfname.c_str(), append ? "ab" : "wb")) {
-        status = status_image_not_written;
-        return false;
-    }
-    return true;
+    textio::MaybeError problem =
+        make_img_name(imgfname, name)
+            ? open_stream(imgfname, append ? "ab" : "wb")
+            : textio::system_error(textio::shortened_name(name), "cannot write image file", ENAMETOOLONG);
+    if (problem) status = WriteStatus::image_not_written;
+    return problem;
 }
 
-bool analyze_writer::write_header(std::string_view name) const {
+textio::MaybeError analyze_writer::write_header(std::string_view name) const {
     return write_analyze_header(name, image->header);
 }
 
-int analyze_writer::write_image(const analyze_image& source, bool signed_16bit,
-                                std::string_view name, bool overwrite) {
-    if (status != status_ok) return status;
-    if (!overwrite && image_file_exists(name)) return status_image_exists;
+WriteResult analyze_writer::write_image(const analyze_image& source, bool signed_16bit,
+                                        std::string_view name, bool overwrite) {
+    std::string imgfname;
+    if (!make_img_name(imgfname, name)) {
+        return detail::image_not_written(textio::shortened_name(name), ENAMETOOLONG);
+    }
+    const auto refused = [&](const char* why) {
+        return WriteResult{WriteStatus::image_not_written,
+                           textio::file_error(imgfname, std::string("cannot write image file: ") + why)};
+    };
+    if (status != WriteStatus::ok) return refused("the writer has failed before");
+    if (!overwrite && image_file_exists(name)) return detail::image_exists(name);
     // The samples read below must exist: a source smaller than the image is
     // refused before any file is touched.
     if (voxel_count > 0 && (!source.data || analyze::voxel_count(source.header) < voxel_count)) {
-        return status_image_not_written;
+        return refused("the source holds fewer samples than the image");
     }
-    std::string imgfname;
-    if (stream || !make_img_name(imgfname, name) || !open_stream(imgfname.c_str(), "wb")) {
-        return status_image_not_written;
+    if (stream) return refused("the writer has written an image before");
+    if (auto problem = open_stream(imgfname, "wb")) {
+        return {WriteStatus::image_not_written, std::move(problem)};
     }
-    if (!write_header(name)) return status_header_not_written;
+    if (auto problem = write_header(name)) return {WriteStatus::header_not_written, std::move(problem)};
     bool written = true;
     for (index = 0; index < voxel_count; ++index) {
         written = write_value(source.data[index], signed_16bit) && written;
     }
     // The file stays open, but every byte must have reached it.
-    if (std::fflush(stream.get()) != 0 || !written) return status_image_not_written;
-    return status_ok;
+    errno = 0;
+    if (std::fflush(stream.get()) != 0 || !written) {
+        return detail::image_not_written(imgfname, errno);
+    }
+    return {};
 }
 
 bool analyze_writer::write_value(float value, bool signed_16bit) {

@@ -1,20 +1,17 @@
 #include <levelset_prep/analyze/byte_image_files.hpp>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <new>
 #include <string>
 
 #include <levelset_prep/analyze/analyze_header_file.hpp>
 #include <levelset_prep/analyze/analyze_names.hpp>
-#include <levelset_prep/analyze/analyze_status.hpp>
-#include <levelset_prep/analyze/byte_order.hpp>
 #include "image_file_bytes.hpp"
-#include <levelset_prep/textio/input_file.hpp>
+#include "pair_reading.hpp"
 
 namespace levelset_prep::analyze {
 
@@ -27,28 +24,28 @@ bool image_file_exists(std::string_view name) {
 namespace {
 
 // Everything after the header, which `image` holds in the machine's order.
-int read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
+ReadStatus read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
     image.data.reset();
-    if (image.header.datatype != datatype_unsigned_char) return status_unsupported_datatype;
+    if (image.header.datatype != datatype_unsigned_char) return ReadStatus::unsupported_datatype;
     const auto count = static_cast<std::size_t>(voxel_count(image.header));
     const auto left = bytes_left(ifile);
     if (left && *left >= count) {
         image.data.reset(new (std::nothrow) std::uint8_t[count]);
-        if (!image.data) return status_no_sample_buffer;
-        if (std::fread(image.data.get(), 1, count, ifile) == count) return status_ok;
+        if (!image.data) return ReadStatus::no_sample_buffer;
+        if (std::fread(image.data.get(), 1, count, ifile) == count) return ReadStatus::ok;
         image.data.reset();  // the file shrank while it was read
-        return status_image_too_short;
+        return ReadStatus::image_too_short;
     }
     // A pipe, a device or a file that looks too short: the buffer grows only
     // with the bytes that arrive.
     std::unique_ptr<unsigned char[]> held;
     switch (read_growing(ifile, count, held)) {
         case fill_result::complete: break;
-        case fill_result::short_file: return status_image_too_short;
-        case fill_result::no_memory: return status_no_sample_buffer;
+        case fill_result::short_file: return ReadStatus::image_too_short;
+        case fill_result::no_memory: return ReadStatus::no_sample_buffer;
     }
     image.data.reset(held.release());
-    return status_ok;
+    return ReadStatus::ok;
 }
 
 // The sample count must fit a 32-bit signed integer.
@@ -58,43 +55,52 @@ bool count_fits(const analyze_header& header) {
 
 }  // namespace
 
-int read_analyze_byte_image(std::string_view name, analyze_byte_image& image) {
-    const auto header_bytes = load_analyze_header(name, image.header);
-    if (!header_bytes) return status_header_not_opened;
-    if (*header_bytes < sizeof(analyze_header)) return status_header_too_short;
-    if (header_needs_swap(image.header)) swap_header(image.header);
-    if (!count_fits(image.header)) return status_no_sample_buffer;
-
-    std::string imgfname;
-    if (!make_img_name(imgfname, name)) return status_image_not_opened;
-    textio::InputFile ifile(std::fopen(imgfname.c_str(), "rb"));
-    if (!ifile) return status_image_not_opened;
-    return read_byte_samples(image, ifile.get());
+ReadResult read_analyze_byte_image(std::string_view name, analyze_byte_image& image) {
+    const std::optional<PairNames> names = pair_names(name);
+    bool swap = false;
+    ReadResult header = detail::read_pair_header(name, names, image.header, swap);
+    if (!header.ok()) return header;
+    if (!count_fits(image.header)) {
+        return detail::pair_failure(ReadStatus::no_sample_buffer, *names, image.header);
+    }
+    textio::InputFile ifile;
+    ReadResult opened = detail::open_pair_image(*names, ifile);
+    if (!opened.ok()) return opened;
+    return detail::pair_failure(read_byte_samples(image, ifile.get()), *names, image.header);
 }
 
-int read_analyze_byte_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
-                            analyze_byte_image& image) {
-    const std::size_t got = std::min(header_bytes.size(), sizeof(analyze_header));
-    if (got != 0) std::memcpy(&image.header, header_bytes.data(), got);
-    if (got < sizeof(analyze_header)) return status_header_too_short;
-    if (header_needs_swap(image.header)) swap_header(image.header);
-    if (!count_fits(image.header)) return status_no_sample_buffer;
-    return read_byte_samples(image, ifile);
+ReadResult read_analyze_byte_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
+                                   analyze_byte_image& image) {
+    bool swap = false;
+    ReadResult header = detail::read_pair_header(header_bytes, image.header, swap);
+    if (!header.ok()) return header;
+    const ReadStatus status =
+        count_fits(image.header) ? read_byte_samples(image, ifile) : ReadStatus::no_sample_buffer;
+    return detail::pair_failure(status, {}, image.header);
 }
 
-int write_analyze_byte_image(std::string_view name, const analyze_byte_image& image, bool overwrite) {
+WriteResult write_analyze_byte_image(std::string_view name, const analyze_byte_image& image,
+                                     bool overwrite) {
     const auto count = static_cast<std::size_t>(voxel_count(image.header));
-    if (!overwrite && image_file_exists(name)) return status_image_exists;
-    if (!write_analyze_header(name, image.header)) return status_header_not_written;
-
+    if (!overwrite && image_file_exists(name)) return detail::image_exists(name);
+    if (auto problem = write_analyze_header(name, image.header)) {
+        return {WriteStatus::header_not_written, std::move(problem)};
+    }
+    // The image file's name is as long as the header's, which was not too long.
     std::string imgfname;
-    if (!make_img_name(imgfname, name)) return status_image_not_written;
+    make_img_name(imgfname, name);
+    errno = 0;
     std::FILE* ofile = std::fopen(imgfname.c_str(), "wb");
-    if (ofile == nullptr) return status_image_not_written;
+    if (ofile == nullptr) return detail::image_not_written(imgfname, errno);
+    errno = 0;
     const bool written =
         count == 0 || (image.data && std::fwrite(image.data.get(), 1, count, ofile) == count);
+    int reason = image.data || count == 0 ? errno : EINVAL;
+    errno = 0;
     const bool closed = std::fclose(ofile) == 0;
-    return written && closed ? status_ok : status_image_not_written;
+    if (reason == 0) reason = errno;
+    if (!written || !closed) return detail::image_not_written(imgfname, reason);
+    return {};
 }
 
 }  // namespace levelset_prep::analyze

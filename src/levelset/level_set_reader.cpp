@@ -9,11 +9,9 @@ using mesh::RunParameters;
 
 textio::MaybeError read_level_set(const std::string& file_name, float* grid, RunParameters param,
                                   std::int16_t level) {
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(file_name, "level-set file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get());
-    return read_level_set(text, file_name, grid, param, level);
+    return textio::scan_text_file(file_name, "level-set file", [&](textio::TokenScanner& text) {
+        return read_level_set(text, file_name, grid, param, level);
+    });
 }
 
 textio::MaybeError read_level_set(textio::TokenScanner& text, const std::string& file_name,
@@ -29,8 +27,7 @@ textio::MaybeError read_level_set(textio::TokenScanner& text, const std::string&
 
     std::string problem = "holds " + std::to_string(got) + " values";
     if (!token.empty()) {
-        std::string shown(token.substr(0, 40));
-        problem += " before '" + shown + (token.size() > 40 ? "...'" : "'") + ", which is not a number";
+        problem += " before '" + textio::shown_token(token) + "', which is not a number";
     } else if (text.failed()) {
         problem += " before a read error";
     }

@@ -56,7 +56,7 @@ void mark_survivors(const std::int32_t* tets, std::int64_t tet_count, std::uint8
 
 textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
                                 const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
-                                const float* ls1, std::int16_t* keep_flags, RunParameters& param,
+                                const float* ls1, RunParameters& param,
                                 const std::function<void()>& on_cast) {
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
@@ -65,21 +65,19 @@ textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
     auto state = textio::allocate_large<std::uint8_t>(static_cast<std::size_t>(node_count));
     auto survives = textio::allocate_large<std::uint64_t>(static_cast<std::size_t>(tet_count + 63) / 64);
     if (((!renumbering || !state) && node_count != 0) || (!survives && tet_count != 0)) {
-        return textio::Error{"cannot allocate the working tables for " +
-                             std::to_string(node_count) + " nodes and " +
-                             std::to_string(tet_count) + " tetrahedra"};
+        return textio::file_error({}, "cannot allocate the working tables for " +
+                                          std::to_string(node_count) + " nodes and " +
+                                          std::to_string(tet_count) + " tetrahedra");
     }
 
     if (on_cast) on_cast();
     sample_nodes(nodes_z1, node_count, ls1, param, state.get());
     mark_survivors(tets_z1, tet_count, state.get(), survives.get());
 
-    // Flag, renumber and copy the surviving nodes in their old order.
+    // Renumber and copy the surviving nodes in their old order.
     std::int32_t kept_nodes = 0;
     for (std::int64_t i = 0; i < node_count; ++i) {
-        const bool kept = (state[i] & kept_bit) != 0;
-        keep_flags[i] = kept ? 1 : 0;
-        if (!kept) {
+        if ((state[i] & kept_bit) == 0) {
             renumbering[i] = -1;
             continue;
         }
@@ -103,12 +101,6 @@ textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
 
     param.nodes_number_out[1] = kept_nodes;
     param.tets_number_out[1] = kept_tets;
-
-    // Pack the flags into the new node order.
-    std::int64_t packed = 0;
-    for (std::int64_t i = 0; i < node_count; ++i) {
-        if (keep_flags[i] != 0) keep_flags[packed++] = keep_flags[i];
-    }
     return std::nullopt;
 }
 

@@ -8,11 +8,9 @@ namespace levelset_prep::mesh {
 
 textio::MaybeError read_elements(std::int32_t* tets, const std::string& ele_file,
                                  std::int16_t level, RunParameters param) {
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(ele_file, "element file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get());
-    return read_elements(tets, text, ele_file, level, param);
+    return textio::scan_text_file(ele_file, "element file", [&](textio::TokenScanner& text) {
+        return read_elements(tets, text, ele_file, level, param);
+    });
 }
 
 textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
@@ -30,11 +28,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
         !numbers.read(skipped, {"attributes per element"})) {
         return numbers.take_error();
     }
-    if (count != allocated) {
-        return textio::file_error(ele_file, "element count changed from " +
-                                                std::to_string(allocated) + " to " +
-                                                std::to_string(count) + " while reading");
-    }
+    if (!numbers.check_unchanged(count, allocated, "element count")) return numbers.take_error();
     for (std::int32_t j = 0; j < count; ++j) {
         std::int32_t* tet = tets + 5 * std::int64_t{j};
         const std::int64_t record = std::int64_t{j} + 1;

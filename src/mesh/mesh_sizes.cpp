@@ -16,17 +16,16 @@ constexpr std::uint64_t min_element_record_bytes = 12;
 
 textio::MaybeError read_count(const std::string& file_name, const char* what, const Place& place,
                               std::uint64_t min_record_bytes, std::int32_t& count) {
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(file_name, what, problem);
-    if (!file) return problem;
+    textio::Result<textio::InputFile> file = textio::open_input(file_name, what);
+    if (!file) return std::move(file.error);
     // A pipe has no size to hold a count against, and could not be read a
     // second time for its records anyway.
-    const auto size = textio::regular_file_size(file.get());
+    const auto size = textio::regular_file_size(file.value.get());
     if (!size) {
         return textio::file_error(file_name, std::string("not a regular file: the ") + what +
                                                  " is read twice, once for its count");
     }
-    textio::TokenScanner text(file.get(), 4096);
+    textio::TokenScanner text(file.value.get(), 4096);
     MeshText numbers(text, file_name);
     if (!numbers.read_count(count, place)) return numbers.take_error();
     if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {

@@ -38,12 +38,18 @@ void MeshText::fail_missing(const Place& place) {
 
 void MeshText::fail_malformed(std::string_view token, textio::ScanStatus status, const Place& place,
                               bool whole) {
-    std::string shown(token.substr(0, 40));
-    if (token.size() > 40) shown += "...";
+    const std::string shown = textio::shown_token(token);
     const char* verdict = status == textio::ScanStatus::out_of_range
                               ? "is out of range"
                               : (whole ? "is not a whole number" : "is not a number");
     fail(place.describe() + " '" + shown + "' " + verdict);
+}
+
+bool MeshText::check_unchanged(std::int32_t count, std::int32_t allocated, const char* what) {
+    if (count == allocated) return true;
+    fail(std::string(what) + " changed from " + std::to_string(allocated) + " to " +
+         std::to_string(count) + " while reading");
+    return false;
 }
 
 bool MeshText::read_count(std::int32_t& count, const Place& place) {

@@ -46,6 +46,11 @@ public:
     // A count at the head of a file: a whole number, not negative.
     bool read_count(std::int32_t& count, const Place& place);
 
+    // The arrays were sized from the count read before; a file that changed
+    // in between must not make a reader run past them. False (and the error
+    // kept) when `count` is no longer `allocated`.
+    bool check_unchanged(std::int32_t count, std::int32_t allocated, const char* what);
+
     // Keeps the first problem met; later ones are consequences of it.
     void fail(const std::string& problem);
     textio::MaybeError take_error() { return std::move(error_); }

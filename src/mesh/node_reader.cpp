@@ -7,11 +7,9 @@ namespace levelset_prep::mesh {
 
 textio::MaybeError read_nodes(double* nodes, const std::string& node_file, std::int16_t level,
                               RunParameters param) {
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(node_file, "node file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get());
-    return read_nodes(nodes, text, node_file, level, param);
+    return textio::scan_text_file(node_file, "node file", [&](textio::TokenScanner& text) {
+        return read_nodes(nodes, text, node_file, level, param);
+    });
 }
 
 textio::MaybeError read_nodes(double* nodes, textio::TokenScanner& text,
@@ -24,13 +22,7 @@ textio::MaybeError read_nodes(double* nodes, textio::TokenScanner& text,
     if (!numbers.read_count(count, {"node count"}) || !numbers.read(skipped, {"dimension"})) {
         return numbers.take_error();
     }
-    // The array was sized from the count read before; a file that changed
-    // in between must not make the loop run past it.
-    if (count != allocated) {
-        return textio::file_error(node_file, "node count changed from " +
-                                                 std::to_string(allocated) + " to " +
-                                                 std::to_string(count) + " while reading");
-    }
+    if (!numbers.check_unchanged(count, allocated, "node count")) return numbers.take_error();
     for (std::int32_t i = 0; i < count; ++i) {
         double* node = nodes + 3 * std::int64_t{i};
         const std::int64_t record = std::int64_t{i} + 1;

@@ -43,11 +43,9 @@ const char* const extent_names[3] = {"first", "second", "third"};
 }  // namespace
 
 textio::MaybeError RunParameters::read_parameter_file(const std::string& file_name) {
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(file_name, "parameter file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get());
-    return read_parameters(text, file_name);
+    return textio::scan_text_file(file_name, "parameter file", [&](textio::TokenScanner& text) {
+        return read_parameters(text, file_name);
+    });
 }
 
 textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
@@ -75,20 +73,15 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
     const Level level1 = derive_level(extent[0], extent[1], extent[2], 1);
     const Level level2 = derive_level(extent[0], extent[1], extent[2], 2);
     const Level level3 = derive_level(extent[0], extent[1], extent[2], 4);
-    if (level1.nx < 1 || level1.ny < 1 || level1.nz < 1) {
+    const auto refused = [&](const char* verdict) {
         return textio::file_error(file_name, "grid extents " + std::to_string(extent[0]) + " " +
                                                  std::to_string(extent[1]) + " " +
-                                                 std::to_string(extent[2]) +
-                                                 " give a level-set grid with no points");
-    }
+                                                 std::to_string(extent[2]) + " give a level-set grid " +
+                                                 verdict);
+    };
+    if (level1.nx < 1 || level1.ny < 1 || level1.nz < 1) return refused("with no points");
     for (const Level& level : {level1, level2, level3}) {
-        if (level.count() < 0) {
-            return textio::file_error(file_name, "grid extents " + std::to_string(extent[0]) +
-                                                     " " + std::to_string(extent[1]) + " " +
-                                                     std::to_string(extent[2]) +
-                                                     " give a level-set grid too large for "
-                                                     "2147483647 values");
-        }
+        if (level.count() < 0) return refused("too large for 2147483647 values");
     }
 
     nodes_number = {};

@@ -2,7 +2,7 @@
 #include <limits>
 
 #include <levelset_prep/textio/input_file.hpp>
-#include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/mesh/tbd_files.hpp>
 #include "mesh_text.hpp"
 #include <levelset_prep/textio/output_file.hpp>
 
@@ -15,35 +15,13 @@ textio::Error bad_level(const std::string& file, std::int16_t level) {
     return textio::file_error(file, "level " + std::to_string(level) + " is not 1, 2 or 3");
 }
 
-}  // namespace
-
-textio::MaybeError read_tbd_size(const std::string& tbd_file, RunParameters& param,
-                                 std::int16_t level) {
-    if (!valid_level(level)) return bad_level(tbd_file, level);
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(tbd_file, "node tbd file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get(), 4096);
-    MeshText numbers(text, tbd_file);
-    std::int32_t count = 0;
-    if (!numbers.read_count(count, {"tbd count"})) return numbers.take_error();
-    param.tbd_size[level] = count;
-    return std::nullopt;
-}
-
-textio::MaybeError read_node_tbd_file(const std::string& tbd_file, std::int32_t* first,
-                                      std::int32_t* second, std::int16_t level,
-                                      RunParameters param) {
-    if (!valid_level(level)) return bad_level(tbd_file, level);
-    textio::MaybeError problem;
-    textio::InputFile file = textio::open_input(tbd_file, "node tbd file", problem);
-    if (!file) return problem;
-    textio::TokenScanner text(file.get());
+// The entries after the file's own count, which is skipped: `count` (the
+// record's, not the file's) entries into 0-based references.
+textio::MaybeError read_tbd_entries(textio::TokenScanner& text, const std::string& tbd_file,
+                                    std::int32_t* first, std::int32_t* second, std::int32_t count) {
     MeshText numbers(text, tbd_file);
     std::int32_t skipped = 0;
     if (!numbers.read(skipped, {"tbd count"})) return numbers.take_error();
-    // The entry count is the record's, not the file's.
-    const std::int32_t count = param.tbd_size[level];
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int64_t record = std::int64_t{i} + 1;
         if (!numbers.read(skipped, {"index", "tbd", record}) ||
@@ -60,6 +38,32 @@ textio::MaybeError read_node_tbd_file(const std::string& tbd_file, std::int32_t*
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+textio::MaybeError read_tbd_size(const std::string& tbd_file, RunParameters& param,
+                                 std::int16_t level) {
+    if (!valid_level(level)) return bad_level(tbd_file, level);
+    return textio::scan_text_file(
+        tbd_file, "node tbd file",
+        [&](textio::TokenScanner& text) -> textio::MaybeError {
+            MeshText numbers(text, tbd_file);
+            std::int32_t count = 0;
+            if (!numbers.read_count(count, {"tbd count"})) return numbers.take_error();
+            param.tbd_size[level] = count;
+            return std::nullopt;
+        },
+        4096);
+}
+
+textio::MaybeError read_node_tbd_file(const std::string& tbd_file, std::int32_t* first,
+                                      std::int32_t* second, std::int16_t level,
+                                      RunParameters param) {
+    if (!valid_level(level)) return bad_level(tbd_file, level);
+    return textio::scan_text_file(tbd_file, "node tbd file", [&](textio::TokenScanner& text) {
+        return read_tbd_entries(text, tbd_file, first, second, param.tbd_size[level]);
+    });
 }
 
 textio::MaybeError write_node_tbd_file(const std::int32_t* first, const std::int32_t* second,

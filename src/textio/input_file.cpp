@@ -1,20 +1,18 @@
-#include <levelset_prep/textio/input_file.hpp>
-
 #include <cerrno>
 #include <cstring>
 
+#include <levelset_prep/textio/input_file.hpp>
+
 namespace levelset_prep::textio {
 
-InputFile open_input(const std::string& name, const char* what, MaybeError& problem) {
+Result<InputFile> open_input(const std::string& name, const char* what) {
     errno = 0;
-    InputFile file(std::fopen(name.c_str(), "rb"));
-    if (!file) {
-        const int error_number = errno != 0 ? errno : ENOENT;
-        problem = file_error(name, std::string("cannot open ") + what + ": " +
-                                       std::strerror(error_number));
-        problem->cannot_open = true;
+    Result<InputFile> opened{InputFile(std::fopen(name.c_str(), "rb")), std::nullopt};
+    if (!opened.value) {
+        opened.error = system_error(name, std::string("cannot open ") + what, errno != 0 ? errno : ENOENT);
+        opened.error->cannot_open = true;
     }
-    return file;
+    return opened;
 }
 
 std::optional<std::uint64_t> regular_file_size(std::FILE* file) {

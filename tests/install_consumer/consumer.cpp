@@ -18,10 +18,15 @@ int main(int argc, char** argv) {
     }
 
     levelset_prep::analyze::analyze_image image;
-    const int status = levelset_prep::analyze::read_analyze_image(argv[1], image, false);
+    const auto read = levelset_prep::analyze::read_analyze_image(argv[1], image, false);
     levelset_prep::analyze::analyze_byte_image labelled;
-    if (status != 0 || !levelset_prep::volume::threshold_image(image, labelled, 0.5f)) {
-        std::fprintf(stderr, "consumer: %s: cannot read the volume (status %d)\n", argv[1], status);
+    if (!read.ok()) {
+        std::fprintf(stderr, "consumer: %s (status %d)\n", read.error->message().c_str(),
+                     levelset_prep::analyze::status_number(read.status));
+        return 1;
+    }
+    if (!levelset_prep::volume::threshold_image(image, labelled, 0.5f)) {
+        std::fprintf(stderr, "consumer: %s: cannot threshold the volume\n", argv[1]);
         return 1;
     }
     const auto& dim = image.header.dim;
@@ -32,7 +37,7 @@ int main(int argc, char** argv) {
 
     levelset_prep::mesh::RunParameters param;
     if (auto problem = param.read_parameter_file(argv[2])) {
-        std::fprintf(stderr, "consumer: %s\n", problem->message.c_str());
+        std::fprintf(stderr, "consumer: %s\n", problem->message().c_str());
         return 1;
     }
     // A grid whose value is the x index of each point: mesh x = 0.25 lies

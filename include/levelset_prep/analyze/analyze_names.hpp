@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,12 @@ inline constexpr std::size_t max_pair_name = 1023;
 
 bool make_hdr_name(std::string& destination, std::string_view name);
 bool make_img_name(std::string& destination, std::string_view name);
+
+struct PairNames {
+    std::string header;  // the name with ".hdr"
+    std::string image;   // the name with ".img"
+};
+// Both names at once, or nothing when they would be too long.
+std::optional<PairNames> pair_names(std::string_view name);
 
 }  // namespace levelset_prep::analyze

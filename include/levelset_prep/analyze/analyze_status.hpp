@@ -1,4 +1,6 @@
-// The status numbers that the image module's readers and writers return.
+// What the readers and writers of Analyze pairs report: a status whose
+// number is the one the tools print, and, when it is not ok, an error that
+// names the file, the problem and the system's reason.
 //
 // Readers (read_analyze_image, read_analyze_byte_image):
 //   0 read completed; 1 header file cannot be opened; 2 sample buffer cannot
@@ -11,18 +13,38 @@
 //   opened or written completely; 4 image file exists and overwrite is off.
 #pragma once
 
+#include <levelset_prep/textio/error.hpp>
+
 namespace levelset_prep::analyze {
 
-inline constexpr int status_ok = 0;
-inline constexpr int status_header_not_opened = 1;
-inline constexpr int status_no_sample_buffer = 2;
-inline constexpr int status_image_not_opened = 3;
-inline constexpr int status_unsupported_datatype = 4;
-inline constexpr int status_image_too_short = 5;
-inline constexpr int status_header_too_short = 6;
+enum class ReadStatus {
+    ok = 0,
+    header_not_opened = 1,
+    no_sample_buffer = 2,
+    image_not_opened = 3,
+    unsupported_datatype = 4,
+    image_too_short = 5,
+    header_too_short = 6,
+};
 
-inline constexpr int status_header_not_written = 1;
-inline constexpr int status_image_not_written = 2;
-inline constexpr int status_image_exists = 4;
+enum class WriteStatus {
+    ok = 0,
+    header_not_written = 1,
+    image_not_written = 2,
+    image_exists = 4,
+};
+
+template <typename Status>
+struct StatusResult {
+    Status status = Status::ok;
+    textio::MaybeError error;  // set whenever status is not ok
+    bool ok() const { return status == Status::ok; }
+};
+using ReadResult = StatusResult<ReadStatus>;
+using WriteResult = StatusResult<WriteStatus>;
+
+// The number a status is printed as.
+constexpr int status_number(ReadStatus status) { return static_cast<int>(status); }
+constexpr int status_number(WriteStatus status) { return static_cast<int>(status); }
 
 }  // namespace levelset_prep::analyze

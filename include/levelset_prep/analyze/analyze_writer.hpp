@@ -23,7 +23,8 @@
 // write_image opens only a closed writer, so a writer writes one image with
 // it: a second call, or a call after open_image_file, returns 2. A failed
 // open_image_file sets status 2 for good, and write_image then returns 2
-// without touching any file.
+// without touching any file. Every status but 0 comes with an error naming
+// the file.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,7 @@
 #include <string_view>
 
 #include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 
 namespace levelset_prep::analyze {
@@ -40,20 +42,20 @@ struct analyze_writer {
     explicit analyze_writer(const analyze_image& image);
 
     // Closes an open image file, then opens the image file of `name` for
-    // binary writing, appending or truncating. False (and status 2) when it
-    // cannot be opened.
-    bool open_image_file(std::string_view name, bool append);
+    // binary writing, appending or truncating. Fails (and sets status 2)
+    // when it cannot be opened.
+    textio::MaybeError open_image_file(std::string_view name, bool append);
 
     // write_analyze_header with `name` and the header of `image`.
-    bool write_header(std::string_view name) const;
+    textio::MaybeError write_header(std::string_view name) const;
 
     // Writes the first voxel_count samples of `source` in the type of
     // `image`'s header. 0 written (the file stays open); status when it is
     // not 0; 4 image file exists and overwrite is false; 2 image file cannot
     // be opened or fully written, the writer is already open, or `source`
     // holds fewer samples; 1 header file cannot be written.
-    int write_image(const analyze_image& source, bool signed_16bit, std::string_view name,
-                    bool overwrite);
+    WriteResult write_image(const analyze_image& source, bool signed_16bit, std::string_view name,
+                            bool overwrite);
 
     // Converts one value as above and appends it to the open image file.
     // False when no file is open or the bytes cannot be handed on.
@@ -63,11 +65,11 @@ struct analyze_writer {
     std::unique_ptr<char[]> stream_buffer;  // outlives stream, which uses it
     std::unique_ptr<std::FILE, textio::FileCloser> stream;
     std::int32_t voxel_count;  // nx*ny*nz of image; 2 in status when beyond 32-bit
-    std::int32_t status = 0;
+    WriteStatus status = WriteStatus::ok;
     std::int32_t index = 0;
 
 private:
-    bool open_stream(const char* file_name, const char* mode);
+    textio::MaybeError open_stream(const std::string& file_name, const char* mode);
 };
 
 }  // namespace levelset_prep::analyze

@@ -7,8 +7,8 @@
 // count beyond 32-bit, 3 image file cannot be opened, 4 datatype not 2,
 // 5 image file too short, 2 no buffer, 0 read; `data` is attached only on 0.
 // As in read_analyze_image, the buffer is obtained only once the image file
-// has shown that it holds the samples (image_file_bytes.hpp). No minimum,
-// maximum or message.
+// has shown that it holds the samples. No minimum or maximum; every status
+// but 0 comes with an error naming the file.
 //
 // write_analyze_byte_image writes the header and then the nx*ny*nz bytes of
 // `data`, in the machine's byte order. With `overwrite` false and an image
@@ -22,15 +22,17 @@
 #include <string_view>
 
 #include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
 
 namespace levelset_prep::analyze {
 
-int read_analyze_byte_image(std::string_view name, analyze_byte_image& image);
+ReadResult read_analyze_byte_image(std::string_view name, analyze_byte_image& image);
 // The same read from memory and an open stream: `header_bytes` are the
 // header file's bytes and `ifile` the open image file.
-int read_analyze_byte_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
-                            analyze_byte_image& image);
-int write_analyze_byte_image(std::string_view name, const analyze_byte_image& image, bool overwrite);
+ReadResult read_analyze_byte_image(std::span<const unsigned char> header_bytes, std::FILE* ifile,
+                                   analyze_byte_image& image);
+WriteResult write_analyze_byte_image(std::string_view name, const analyze_byte_image& image,
+                                     bool overwrite);
 
 // True when the image file of `name` can be opened for reading: the test the
 // writers make before they would overwrite it.

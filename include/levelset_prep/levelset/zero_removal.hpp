@@ -23,14 +23,13 @@ inline constexpr float near_surface_threshold = 6.0f;
 
 // The input arrays hold nodes_number[1] nodes and tets_number[1] tetrahedra
 // whose node indices lie in 0 .. nodes_number[1]-1; the output arrays have
-// the same capacity. keep_flags (one per input node) is scratch: on return
-// its first nodes_number_out[1] entries are 1. `on_cast` is called once,
+// the same capacity. `on_cast` is called once,
 // before the level set is sampled (tetclean prints "making cast" there); the
 // region and cast passes then run as one sweep over the tetrahedra. Fails
 // only when its working tables cannot be allocated.
 textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
                                 const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
-                                const float* ls1, std::int16_t* keep_flags, mesh::RunParameters& param,
+                                const float* ls1, mesh::RunParameters& param,
                                 const std::function<void()>& on_cast = {});
 
 }  // namespace levelset_prep::levelset

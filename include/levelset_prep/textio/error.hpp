@@ -1,8 +1,10 @@
-// Error values shared by both programs.
+// Failures as values, the one error model of every library.
 //
-// Library code never prints and never exits: a reader or writer that fails
-// returns an Error whose message names the file and the problem, and the
-// program's main decides what to print and which exit status to use.
+// Library code never prints and never exits: an operation that fails returns
+// an Error that names the file, says what went wrong with it and keeps the
+// system's error number where a system call failed, so nobody reads errno
+// after the fact. The program's main decides what to print and which exit
+// status to use.
 #pragma once
 
 #include <optional>
@@ -13,26 +15,37 @@
 namespace levelset_prep::textio {
 
 struct Error {
-    std::string message;       // "<file>: <problem>", without the program name
+    std::string file;          // as the caller named it; empty where no file applies
+    std::string problem;       // what went wrong, without the file name
+    int saved_errno = 0;       // the system's reason where a system call failed, else 0
     bool cannot_open = false;  // the input file could not be opened at all
+
+    // "<file>: <problem>", or the problem alone where no file applies.
+    std::string message() const;
 };
 
 // The result of an operation that produces nothing but may fail.
 using MaybeError = std::optional<Error>;
 
-// "<file>: <problem>"
-inline Error file_error(std::string_view file, std::string_view problem) {
-    std::string text;
-    text.reserve(file.size() + 2 + problem.size());
-    text.append(file).append(": ").append(problem);
-    return Error{std::move(text)};
-}
+// The result of an operation that produces a value or fails.
+template <typename T>
+struct Result {
+    T value{};
+    MaybeError error;
+    explicit operator bool() const { return !error.has_value(); }
+};
 
-// A name too long to show whole (a refused argument) is shown by its
-// first 60 characters and "...".
-inline std::string shortened_name(std::string_view name) {
-    if (name.size() <= 60) return std::string(name);
-    return std::string(name.substr(0, 60)) + "...";
-}
+Error file_error(std::string_view file, std::string_view problem);
+
+// "<what>: <the system's text for error_number>", keeping the number.
+Error system_error(std::string_view file, std::string_view what, int error_number);
+
+// A name too long to show whole (a refused argument) is shown by its first
+// 60 characters and "...".
+std::string shortened_name(std::string_view name);
+
+// A token quoted in an error: its first 40 characters, and "..." when it
+// is longer.
+std::string shown_token(std::string_view token);
 
 }  // namespace levelset_prep::textio

@@ -118,7 +118,7 @@ TEST(ReadLevelSet, ShortOrBrokenFilesNameBothCounts) {
         textio::TokenScanner scanner(c.text);
         const auto error = levelset::read_level_set(scanner, "ls.txt", grid.data(), param, 1);
         ASSERT_TRUE(error);
-        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_NE(error->message().find(c.message), std::string::npos) << error->message();
     }
 }
 

@@ -39,7 +39,6 @@ struct Scene {
     struct Result {
         std::vector<double> nodes;
         std::vector<std::int32_t> tets;
-        std::vector<std::int16_t> flags;
         int cast_calls = 0;
     };
     Result clean() {
@@ -48,9 +47,8 @@ struct Scene {
         Result result;
         std::vector<double> nodes_out(nodes.size(), -1.0);
         std::vector<std::int32_t> tets_out(tets.size(), -9);
-        result.flags.assign(nodes.size() / 3, 7);
         EXPECT_FALSE(levelset::remove_zeros(nodes.data(), nodes_out.data(), tets.data(), tets_out.data(),
-                                            grid.data(), result.flags.data(), param,
+                                            grid.data(), param,
                                             [&] { ++result.cast_calls; }));
         nodes_out.resize(3 * static_cast<std::size_t>(param.nodes_number_out[1]));
         tets_out.resize(5 * static_cast<std::size_t>(param.tets_number_out[1]));
@@ -69,7 +67,6 @@ TEST(RemoveZeros, FiveNodeExample) {
     EXPECT_EQ(result.tets, (std::vector<std::int32_t>{0, 1, 2, 3, 2}));
     EXPECT_EQ(result.nodes, (std::vector<double>{0.5, 0, 0, 1, 0, 0, 1.5, 0, 0, 2, 0, 0}));
     EXPECT_EQ(result.cast_calls, 1);
-    EXPECT_EQ(result.flags, (std::vector<std::int16_t>{1, 1, 1, 1, 1}));  // packed; last keeps its value
     EXPECT_EQ(scene.param.nodes_number[1], 5);  // input counts never change
 }
 

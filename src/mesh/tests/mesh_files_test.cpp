@@ -79,7 +79,7 @@ TEST(ReadNodes, BadInputNamesFileRecordAndValue) {
         std::vector<double> nodes;
         const auto error = nodes_from(c.text, c.count, nodes);
         ASSERT_TRUE(error) << c.text;
-        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_NE(error->message().find(c.message), std::string::npos) << error->message();
     }
 }
 
@@ -100,7 +100,7 @@ TEST(ReadElements, BadInputNamesFileRecordAndValue) {
         std::vector<std::int32_t> tets;
         const auto error = tets_from(c.text, 4, 1, tets);
         ASSERT_TRUE(error) << c.text;
-        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_NE(error->message().find(c.message), std::string::npos) << error->message();
     }
 }
 
@@ -122,9 +122,9 @@ TEST(ReadMeshSizes, RefusesCountsTheFileCannotHold) {
     const auto error =
         mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("node count 2147483647 is more than the file's 21 bytes can hold"),
+    EXPECT_NE(error->message().find("node count 2147483647 is more than the file's 21 bytes can hold"),
               std::string::npos)
-        << error->message;
+        << error->message();
     EXPECT_EQ(param.nodes_number[1], 0);
 }
 
@@ -139,7 +139,7 @@ TEST(ReadMeshSizes, RefusesAPipe) {
     const auto error = mesh::read_mesh_sizes(name, (dir / "a.ele").string(), 1, param);
     ::pclose(pipe);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->message, name + ": not a regular file: the node file is read twice, once for its count");
+    EXPECT_EQ(error->message(), name + ": not a regular file: the node file is read twice, once for its count");
     EXPECT_EQ(param.nodes_number[1], 0);
 }
 
@@ -149,12 +149,12 @@ TEST(ReadMeshSizes, MissingFilesAreOpenFailuresNodeFileFirst) {
     auto error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->cannot_open);
-    EXPECT_NE(error->message.find("no.node: cannot open node file: No such file or directory"),
+    EXPECT_NE(error->message().find("no.node: cannot open node file: No such file or directory"),
               std::string::npos);
     write_file(dir / "no.node", "0 3\n");
     error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("no.ele: cannot open element file"), std::string::npos);
+    EXPECT_NE(error->message().find("no.ele: cannot open element file"), std::string::npos);
 }
 
 struct WrittenMesh {
@@ -200,7 +200,7 @@ TEST(WriteNodesAndTets, FailedElementFileLeavesBothTargetsUnchanged) {
                                                       (dir / "o.node").string(),
                                                       (dir / "missing" / "o.ele").string());
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("missing/o.ele: cannot create output file"), std::string::npos);
+    EXPECT_NE(error->message().find("missing/o.ele: cannot create output file"), std::string::npos);
     EXPECT_EQ(read_file(dir / "o.node"), "old nodes");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator{}),

@@ -92,8 +92,8 @@ TEST(RunParameters, BadExtentsAreRefusedAndLeaveTheRecord) {
         param.size_x = 77;
         const auto error = read_text(param, c.text);
         ASSERT_TRUE(error) << c.text;
-        EXPECT_NE(error->message.find("params.txt: "), std::string::npos) << error->message;
-        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_NE(error->message().find("params.txt: "), std::string::npos) << error->message();
+        EXPECT_NE(error->message().find(c.message), std::string::npos) << error->message();
         EXPECT_EQ(param.size_x, 77) << c.text;
     }
 }
@@ -110,7 +110,7 @@ TEST(RunParameters, MissingFileCannotBeOpened) {
     const auto error = param.read_parameter_file("/nonexistent/params.txt");
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->cannot_open);
-    EXPECT_NE(error->message.find("/nonexistent/params.txt"), std::string::npos);
+    EXPECT_NE(error->message().find("/nonexistent/params.txt"), std::string::npos);
 }
 
 TEST(GridShape, SelectsTheLevel) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/mesh/tbd_files.hpp>
 #include "test_files.hpp"
 
 using namespace levelset_prep;
@@ -69,8 +69,8 @@ TEST(NodeTbdFiles, FaultsAreReported) {
         std::vector<std::int32_t> first(2), second(2);
         const auto error = mesh::read_node_tbd_file(path, first.data(), second.data(), 1, param);
         ASSERT_TRUE(error) << c.message;
-        EXPECT_NE(error->message.find(path + ": "), std::string::npos) << error->message;
-        EXPECT_NE(error->message.find(c.message), std::string::npos) << error->message;
+        EXPECT_NE(error->message().find(path + ": "), std::string::npos) << error->message();
+        EXPECT_NE(error->message().find(c.message), std::string::npos) << error->message();
     }
     RunParameters param;
     EXPECT_TRUE(mesh::read_tbd_size((dir / "none.tbd").string(), param, 1)->cannot_open);
@@ -100,7 +100,7 @@ TEST(WriteNodeTbdFile, UnwritableTargetIsAnError) {
     const auto error = mesh::write_node_tbd_file(nullptr, nullptr, (dir / "no" / "x.tbd").string(), 1,
                                                      nullptr, param);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("cannot create output file"), std::string::npos);
+    EXPECT_NE(error->message().find("cannot create output file"), std::string::npos);
 }
 
 }  // namespace

@@ -65,8 +65,8 @@ TEST_F(OutputFileTest, MissingFolderIsReportedWithTheTargetName) {
     textio::OutputFile out;
     const auto error = out.open(target);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find(target), std::string::npos);
-    EXPECT_NE(error->message.find("No such file"), std::string::npos);
+    EXPECT_NE(error->message().find(target), std::string::npos);
+    EXPECT_NE(error->message().find("No such file"), std::string::npos);
 }
 
 TEST_F(OutputFileTest, FullDeviceIsAFailedWrite) {
@@ -76,7 +76,7 @@ TEST_F(OutputFileTest, FullDeviceIsAFailedWrite) {
     out.put("some bytes\n");
     const auto error = out.finish();
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message.find("/dev/full"), std::string::npos);
+    EXPECT_NE(error->message().find("/dev/full"), std::string::npos);
 }
 
 TEST_F(OutputFileTest, LinkedTargetReplacesTheFileNotTheLink) {
