@@ -60,7 +60,8 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     const bool swap = big_endian == (std::endian::native == std::endian::little);
     if (swap) swap_header(header);
     if (write_analyze_header(name, header)) {
-        std::fprintf(stderr, "make_volume_workload: %s: cannot write the header file\n", name.c_str());
+        std::fprintf(stderr, "make_volume_workload: %s: cannot write the header file\n",
+                     name.c_str());
         return false;
     }
     std::vector<Sample> stored = samples;
@@ -76,8 +77,8 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     std::string image_name;
     make_img_name(image_name, name);
     std::FILE* out = std::fopen(image_name.c_str(), "wb");
-    const bool written =
-        out != nullptr && std::fwrite(stored.data(), sizeof(Sample), stored.size(), out) == stored.size();
+    const bool written = out != nullptr && std::fwrite(stored.data(), sizeof(Sample), stored.size(),
+                                                       out) == stored.size();
     if (out == nullptr || std::fclose(out) != 0 || !written) {
         std::fprintf(stderr, "make_volume_workload: %s: cannot write the image file\n",
                      image_name.c_str());

@@ -66,7 +66,8 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
                 double best = 1e30;
                 for (const Sphere& s : spheres) {
                     const double d = std::sqrt((x - s.x) * (x - s.x) + (y - s.y) * (y - s.y) +
-                                               (z - s.z) * (z - s.z)) - s.r;
+                                               (z - s.z) * (z - s.z)) -
+                                     s.r;
                     best = std::min(best, d);
                 }
                 if (i) out.put(' ');
@@ -139,7 +140,8 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
         for (int slot = 0; slot < 4; ++slot) {
             const int corner = corners[slot];
             out.put(' ');
-            out.put_int(lattice.node(i + (corner & 1), j + (corner >> 1 & 1), k + (corner >> 2)) + 1);
+            out.put_int(lattice.node(i + (corner & 1), j + (corner >> 1 & 1), k + (corner >> 2)) +
+                        1);
         }
         const int r = region(random);
         out.put(' ');
@@ -172,7 +174,8 @@ int main(int argc, char** argv) {
         std::perror("make_workload: params.txt");
         return 1;
     }
-    std::fprintf(params, "%d %d %d 0.05 200 1 0.5 1 0.1 1 1 1 0.5 0.5 0.5 1\n", extent, extent, extent);
+    std::fprintf(params, "%d %d %d 0.05 200 1 0.5 1 0.1 1 1 1 0.5 0.5 0.5 1\n", extent, extent,
+                 extent);
     std::fclose(params);
     return write_level_set(folder + "/levelset.txt", extent, random) &&
                    write_mesh(folder, nodes, tets, extent, random)

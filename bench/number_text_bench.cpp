@@ -4,8 +4,6 @@
 // Each benchmark handles one batch of 1,000,000 values; the text is what
 // the tools meet: integers of up to seven digits (element files), and
 // values written with six significant digits (grids and coordinates).
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -13,6 +11,8 @@
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
@@ -131,7 +131,8 @@ void format_stream(benchmark::State& state, const std::vector<Number>& values) {
 
 void BM_format_double_project(benchmark::State& state) {
     static const auto values = sample_doubles();
-    format_project(state, values, [](char* out, double v) { return textio::format_general(out, v); });
+    format_project(state, values,
+                   [](char* out, double v) { return textio::format_general(out, v); });
 }
 void BM_format_double_stream(benchmark::State& state) {
     static const auto values = sample_doubles();
@@ -139,7 +140,8 @@ void BM_format_double_stream(benchmark::State& state) {
 }
 void BM_format_int_project(benchmark::State& state) {
     static const auto values = sample_ints();
-    format_project(state, values, [](char* out, std::int64_t v) { return textio::format_int(out, v); });
+    format_project(state, values,
+                   [](char* out, std::int64_t v) { return textio::format_int(out, v); });
 }
 void BM_format_int_stream(benchmark::State& state) {
     static const auto values = sample_ints();

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     header.glmin = 0;
     if (swap) swap_header(header);
     if (write_analyze_header(name, header)) {
-        std::fprintf(stderr, "make_example_volume: %s: cannot write the header file\n", name.c_str());
+        std::fprintf(stderr, "make_example_volume: %s: cannot write the header file\n",
+                     name.c_str());
         return 1;
     }
 
@@ -84,9 +85,8 @@ int main(int argc, char** argv) {
     std::string imgfname;
     make_img_name(imgfname, name);
     std::FILE* out = std::fopen(imgfname.c_str(), "wb");
-    const bool written = out != nullptr &&
-                         std::fwrite(samples.data(), sizeof samples[0], samples.size(), out) ==
-                             samples.size();
+    const bool written = out != nullptr && std::fwrite(samples.data(), sizeof samples[0],
+                                                       samples.size(), out) == samples.size();
     if (out == nullptr || std::fclose(out) != 0 || !written) {
         std::fprintf(stderr, "make_example_volume: %s: cannot write the image file\n",
                      imgfname.c_str());

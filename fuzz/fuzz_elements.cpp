@@ -9,9 +9,10 @@
 #include <memory>
 #include <string_view>
 
-#include "fuzz_support.hpp"
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
+
+#include "fuzz_support.hpp"
 
 using namespace levelset_prep;
 
@@ -19,8 +20,12 @@ namespace {
 
 // 0, 4, ..., 996, then the edges of the 32-bit range.
 std::int32_t node_count_for(std::uint8_t byte) {
-    static constexpr std::int32_t edges[6] = {0, 1, -1, std::numeric_limits<std::int32_t>::max(),
-                                              std::numeric_limits<std::int32_t>::min(), 729};
+    static constexpr std::int32_t edges[6] = {0,
+                                              1,
+                                              -1,
+                                              std::numeric_limits<std::int32_t>::max(),
+                                              std::numeric_limits<std::int32_t>::min(),
+                                              729};
     return byte < 250 ? 4 * std::int32_t{byte} : edges[byte - 250];
 }
 
@@ -41,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t values = 5 * static_cast<std::size_t>(*count);
 
     std::unique_ptr<std::int32_t[]> read[2] = {std::make_unique<std::int32_t[]>(values),
-                                              std::make_unique<std::int32_t[]>(values)};
+                                               std::make_unique<std::int32_t[]>(values)};
     if (!fuzz::read_both_ways(text, choice, "e.ele", [&](textio::TokenScanner& scanner, int which) {
             return mesh::read_elements(read[which].get(), scanner, "e.ele", 1, param);
         })) {

@@ -10,9 +10,10 @@
 #include <memory>
 #include <string_view>
 
-#include "fuzz_support.hpp"
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
+
+#include "fuzz_support.hpp"
 
 using namespace levelset_prep;
 
@@ -40,10 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + prefix, size - prefix);
 
     const auto points = static_cast<std::size_t>(mesh::grid_shape(param, 1).points());
-    std::unique_ptr<float[]> read[2] = {std::make_unique<float[]>(points), std::make_unique<float[]>(points)};
-    if (!fuzz::read_both_ways(text, choice, "ls.txt", [&](textio::TokenScanner& scanner, int which) {
-            return levelset::read_level_set(scanner, "ls.txt", read[which].get(), param, 1);
-        })) {
+    std::unique_ptr<float[]> read[2] = {std::make_unique<float[]>(points),
+                                        std::make_unique<float[]>(points)};
+    if (!fuzz::read_both_ways(
+            text, choice, "ls.txt", [&](textio::TokenScanner& scanner, int which) {
+                return levelset::read_level_set(scanner, "ls.txt", read[which].get(), param, 1);
+            })) {
         return 0;
     }
     FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), points * sizeof(float)) == 0);
@@ -60,9 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const float y = corner & 2 ? last[1] : -1.5f;
         const float z = corner & 4 ? last[2] : -1.5f;
         const float value = levelset::interpolate_sd(x, y, z, grid, param, 1);
-        const std::size_t index = (corner & 1 ? param.grid1_nx - 1 : 0) +
-                                  param.grid1_nx * ((corner & 2 ? param.grid1_ny - 1 : 0) +
-                                                    param.grid1_ny * (corner & 4 ? param.grid1_nz - 1 : 0));
+        const std::size_t index =
+            (corner & 1 ? param.grid1_nx - 1 : 0) +
+            param.grid1_nx * ((corner & 2 ? param.grid1_ny - 1 : 0) +
+                              param.grid1_ny * (corner & 4 ? param.grid1_nz - 1 : 0));
         FUZZ_CHECK(value == grid[index]);  // a grid point reads as itself
         // Outside: the next float below -1.5, or a quarter spacing past the end.
         const float beyond = corner & 1 ? x + 0.25f : std::nextafter(x, -2.0f);

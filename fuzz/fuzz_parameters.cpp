@@ -6,9 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_support.hpp"
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
+
+#include "fuzz_support.hpp"
 
 using namespace levelset_prep;
 
@@ -27,8 +28,9 @@ std::string fields(const RunParameters& p) {
     return all;
 }
 
-void check_level(std::int64_t size_x, std::int64_t size_y, std::int64_t size_z, std::int64_t divisor,
-                 std::int32_t nx, std::int32_t ny, std::int32_t nz, std::int32_t count) {
+void check_level(std::int64_t size_x, std::int64_t size_y, std::int64_t size_z,
+                 std::int64_t divisor, std::int32_t nx, std::int32_t ny, std::int32_t nz,
+                 std::int32_t count) {
     FUZZ_CHECK(nx == 2 * (size_x / divisor) + 32);
     FUZZ_CHECK(ny == 2 * (size_y / divisor) + 32);
     FUZZ_CHECK(nz == 2 * (size_z / divisor) + 32);
@@ -45,9 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RunParameters read[2];
     read[0].nodes_number[1] = read[1].nodes_number[1] = 7;  // cleared only by a successful read
-    if (!fuzz::read_both_ways(text, choice, "params.txt", [&](textio::TokenScanner& scanner, int which) {
-            return read[which].read_parameters(scanner, "params.txt");
-        })) {
+    if (!fuzz::read_both_ways(text, choice, "params.txt",
+                              [&](textio::TokenScanner& scanner, int which) {
+                                  return read[which].read_parameters(scanner, "params.txt");
+                              })) {
         FUZZ_CHECK(read[0].nodes_number[1] == 7 && read[0].grid1_count == 0);  // left as it was
         return 0;
     }

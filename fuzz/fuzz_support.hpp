@@ -23,12 +23,12 @@
 using namespace levelset_prep;
 
 // A property every input must keep; a violation is a finding.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                                  \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (false)
 
 namespace fuzz {
@@ -71,7 +71,8 @@ inline std::FILE* open_unseekable(std::string_view text) {
 inline std::size_t longest_token(std::string_view text) {
     std::size_t longest = 0, run = 0;
     for (char c : text) {
-        const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+        const bool blank =
+            c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
         run = blank ? 0 : run + 1;
         if (run > longest) longest = run;
     }
@@ -91,7 +92,8 @@ inline std::size_t block_size_for(std::string_view text, std::uint8_t choice) {
 // a stream read in small blocks (which 1). Both must report the same
 // problem, naming `file_name`, or none. True when they read it.
 template <typename Read>
-bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name, Read read) {
+bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name,
+                    Read read) {
     textio::TokenScanner memory_text(text);
     const textio::MaybeError from_memory = read(memory_text, 0);
     std::FILE* file = open_memory(text);
@@ -109,7 +111,8 @@ bool read_both_ways(std::string_view text, std::uint8_t choice, const std::strin
 // takes it: 0 when it is not a count (the reader then fails on it), and
 // nothing when the text could not hold that many records of at least
 // `min_record_bytes` each (the program refuses it before allocating).
-inline std::optional<std::int32_t> mesh_count(std::string_view text, std::uint64_t min_record_bytes) {
+inline std::optional<std::int32_t> mesh_count(std::string_view text,
+                                              std::uint64_t min_record_bytes) {
     textio::TokenScanner head(text);
     std::int32_t count = 0;
     std::string_view token;

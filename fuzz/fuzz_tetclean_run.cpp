@@ -16,10 +16,11 @@
 #include <string_view>
 #include <vector>
 
-#include "clean_run.hpp"
-#include "fuzz_support.hpp"
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
+
+#include "clean_run.hpp"
+#include "fuzz_support.hpp"
 
 using namespace levelset_prep;
 
@@ -28,8 +29,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> progress_lines = {
-    "nodes loaded", "tets loaded", "signed dist functions loaded ", "nodes tbd loaded",
-    "making cast", "removed 0s from nodes and tets", "output nodes and tets"};
+    "nodes loaded",         "tets loaded", "signed dist functions loaded ",
+    "nodes tbd loaded",     "making cast", "removed 0s from nodes and tets",
+    "output nodes and tets"};
 
 std::set<std::string> listing(const fs::path& folder) {
     std::set<std::string> names;
@@ -73,12 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         mesh::RunParameters param;
         textio::TokenScanner text(parts[0]);
-        if (!param.read_parameters(text, "p") && mesh::grid_shape(param, 1).points() > 4096) return 0;
+        if (!param.read_parameters(text, "p") && mesh::grid_shape(param, 1).points() > 4096)
+            return 0;
     }
 
     const fs::path& folder = fuzz::scratch_folder();
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
-    const fs::path p = folder / "p.txt", n = folder / "n.node", e = folder / "e.ele", ls = folder / "ls.txt";
+    const fs::path p = folder / "p.txt", n = folder / "n.node", e = folder / "e.ele",
+                   ls = folder / "ls.txt";
     fuzz::write_bytes(p, parts[0]);
     fuzz::write_bytes(n, parts[1]);
     fuzz::write_bytes(e, parts[2]);
@@ -87,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool in_place = flags & 1;
     const int failing_output = (flags >> 1) & 3;
-    levelset_prep::tetclean::CleanRunFiles files{n, e, folder / "out.node", folder / "out.ele", ls, p};
+    levelset_prep::tetclean::CleanRunFiles files{n,  e, folder / "out.node", folder / "out.ele",
+                                                 ls, p};
     if (in_place) {
         files.node_out = n;
         files.ele_out = e;
@@ -117,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(listing(folder) == expected);
 
     // One run's output is the next run's input.
-    const levelset_prep::tetclean::CleanRunFiles again{files.node_out, files.ele_out, folder / "again.node",
-                                        folder / "again.ele", ls, p};
+    const levelset_prep::tetclean::CleanRunFiles again{
+        files.node_out, files.ele_out, folder / "again.node", folder / "again.ele", ls, p};
     const Run second = run(again);
     FUZZ_CHECK(!second.problem);
     return 0;

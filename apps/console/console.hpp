@@ -31,8 +31,8 @@ inline void print_usage(std::FILE* stream, const char* program, const char* usag
 
 // Answers `--help`, `-h` (the usage line) and `--version` given as the only
 // argument. True when it did; the program then ends with status 0.
-inline bool answer_help_or_version(int argc, char** argv, const char* tool,
-                                   const char* usage_words, const char* version) {
+inline bool answer_help_or_version(int argc, char** argv, const char* tool, const char* usage_words,
+                                   const char* version) {
     if (argc != 2) return false;
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         print_usage(stdout, argv[0], usage_words);

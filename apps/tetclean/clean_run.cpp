@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <memory>
 
-#include <levelset_prep/textio/large_array.hpp>
 #include <levelset_prep/levelset/level_set.hpp>
+#include <levelset_prep/levelset/zero_removal.hpp>
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
-#include <levelset_prep/levelset/zero_removal.hpp>
+#include <levelset_prep/textio/large_array.hpp>
 
 namespace levelset_prep::tetclean {
 
@@ -50,10 +50,11 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
 
     textio::MaybeError problem;
     auto nodes_z1 = allocate<double>(3 * node_count, "node array", files.node_in, problem);
-    auto nodes_z1_out = allocate<double>(3 * node_count, "output node array", files.node_in, problem);
+    auto nodes_z1_out =
+        allocate<double>(3 * node_count, "output node array", files.node_in, problem);
     auto tets_z1 = allocate<std::int32_t>(5 * tet_count, "element array", files.ele_in, problem);
-    auto tets_z1_out = allocate<std::int32_t>(5 * tet_count, "output element array", files.ele_in,
-                                              problem);
+    auto tets_z1_out =
+        allocate<std::int32_t>(5 * tet_count, "output element array", files.ele_in, problem);
     if (problem) return problem;
 
     if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
@@ -72,9 +73,9 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     // No step of a run reads or writes a tbd file or array.
     progress("nodes tbd loaded");
 
-    if (auto error = remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(),
-                                  tets_z1_out.get(), ls1.get(), param,
-                                  [&progress] { progress("making cast"); })) {
+    if (auto error =
+            remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(), tets_z1_out.get(),
+                         ls1.get(), param, [&progress] { progress("making cast"); })) {
         // Its working tables are sized by the mesh's counts.
         error->file = files.node_in;
         return error;

@@ -6,9 +6,10 @@
 //
 // The main checks its arguments and reports; clean_mesh_files sequences the
 // steps, and the work is in the modules. A run uses mesh level 1 only.
+#include <levelset_prep/textio/error.hpp>
+
 #include "clean_run.hpp"
 #include "console.hpp"
-#include <levelset_prep/textio/error.hpp>
 
 #ifndef TETCLEAN_VERSION
 #define TETCLEAN_VERSION "unknown"

@@ -14,10 +14,11 @@
 
 #include <levelset_prep/analyze/analyze_names.hpp>
 #include <levelset_prep/analyze/analyze_reader.hpp>
-#include "console.hpp"
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+
+#include "console.hpp"
 #include "text_outputs.hpp"
 
 #ifndef VOXDUMP_VERSION

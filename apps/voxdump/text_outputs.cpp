@@ -22,8 +22,8 @@ void put_ascii_image(textio::OutputFile& out, const analyze_image& image) {
     constexpr std::size_t widest = 12;  // "-2147483648 "
     for (std::int64_t first = 0; first < n; first += batch) {
         const std::int64_t last = std::min(n, first + batch);
-        char* text = out.reserve(static_cast<std::size_t>(last - first) * widest +
-                                 textio::max_number_chars);
+        char* text =
+            out.reserve(static_cast<std::size_t>(last - first) * widest + textio::max_number_chars);
         for (std::int64_t i = first; i < last; ++i) {
             text = textio::format_int(text, ascii_value(samples[i]));
             *text++ = ' ';

@@ -1,10 +1,9 @@
-#include <levelset_prep/analyze/analyze_header_file.hpp>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include <levelset_prep/analyze/analyze_header_file.hpp>
 #include <levelset_prep/analyze/analyze_names.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 

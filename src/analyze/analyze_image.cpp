@@ -1,6 +1,6 @@
-#include <levelset_prep/analyze/analyze_image.hpp>
-
 #include <cstring>
+
+#include <levelset_prep/analyze/analyze_image.hpp>
 
 namespace levelset_prep::analyze {
 

@@ -26,7 +26,8 @@ bool make_img_name(std::string& destination, std::string_view name) {
 
 std::optional<PairNames> pair_names(std::string_view name) {
     PairNames names;
-    if (!make_hdr_name(names.header, name) || !make_img_name(names.image, name)) return std::nullopt;
+    if (!make_hdr_name(names.header, name) || !make_img_name(names.image, name))
+        return std::nullopt;
     return names;
 }
 

@@ -1,5 +1,3 @@
-#include <levelset_prep/analyze/analyze_reader.hpp>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -9,11 +7,13 @@
 #include <new>
 #include <string>
 
+#include <levelset_prep/analyze/analyze_reader.hpp>
 #include <levelset_prep/analyze/byte_order.hpp>
-#include "image_file_bytes.hpp"
-#include "pair_reading.hpp"
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/large_array.hpp>
+
+#include "image_file_bytes.hpp"
+#include "pair_reading.hpp"
 
 namespace levelset_prep::analyze {
 namespace {
@@ -46,11 +46,15 @@ constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
 // does not take.
 std::size_t stored_sample_bytes(std::int16_t datatype) {
     switch (datatype) {
-        case datatype_unsigned_char: return 1;
-        case datatype_signed_short: return 2;
+        case datatype_unsigned_char:
+            return 1;
+        case datatype_signed_short:
+            return 2;
         case datatype_signed_int:
-        case datatype_float: return 4;
-        default: return 0;
+        case datatype_float:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -76,9 +80,10 @@ struct sample_source {
 // had, 5 when the samples end early, otherwise 0.
 template <typename Sample, typename Convert>
 ReadStatus read_integer_samples(sample_source& source, std::size_t count, float* out,
-                         running_range& range, Convert convert) {
+                                running_range& range, Convert convert) {
     const std::size_t per_block = std::min(count, chunk_bytes / sizeof(Sample));
-    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
+    std::unique_ptr<unsigned char[]> block(
+        new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
     if (!block) return ReadStatus::no_sample_buffer;
     std::size_t done = 0;
     while (done < count) {
@@ -98,7 +103,7 @@ ReadStatus read_integer_samples(sample_source& source, std::size_t count, float*
 
 // Float samples go straight into `out` and are swapped there.
 ReadStatus read_float_samples(sample_source& source, std::size_t count, float* out,
-                       running_range& range, bool swap) {
+                              running_range& range, bool swap) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
@@ -118,7 +123,8 @@ ReadStatus read_float_samples(sample_source& source, std::size_t count, float* o
 // not. Nothing is allocated from the header's count alone: an unaccepted
 // datatype is refused first, and the samples' buffer is obtained only once
 // the image file has shown that it holds them (see image_file_bytes.hpp).
-ReadStatus read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile, bool signed_16bit) {
+ReadStatus read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifile,
+                                bool signed_16bit) {
     image.data.reset();
     std::int16_t datatype = image.header.datatype;
     std::int64_t n = voxel_count(image.header);
@@ -137,9 +143,12 @@ ReadStatus read_analyze_samples(analyze_image& image, bool swap, std::FILE* ifil
     const auto left = bytes_left(ifile);
     if (!left || *left < needed) {
         switch (read_growing(ifile, needed, held)) {
-            case fill_result::complete: break;
-            case fill_result::short_file: return ReadStatus::image_too_short;
-            case fill_result::no_memory: return ReadStatus::no_sample_buffer;
+            case fill_result::complete:
+                break;
+            case fill_result::short_file:
+                return ReadStatus::image_too_short;
+            case fill_result::no_memory:
+                return ReadStatus::no_sample_buffer;
         }
         source = sample_source{nullptr, held.get(), static_cast<std::size_t>(needed)};
     }

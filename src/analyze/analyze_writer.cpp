@@ -1,15 +1,15 @@
-#include <levelset_prep/analyze/analyze_writer.hpp>
-
 #include <cerrno>
 #include <cmath>
-#include <new>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include <levelset_prep/analyze/analyze_header_file.hpp>
 #include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/analyze_writer.hpp>
 #include <levelset_prep/analyze/byte_image_files.hpp>
+
 #include "pair_reading.hpp"
 
 namespace levelset_prep::analyze {
@@ -62,7 +62,8 @@ textio::MaybeError analyze_writer::open_image_file(std::string_view name, bool a
     textio::MaybeError problem =
         make_img_name(imgfname, name)
             ? open_stream(imgfname, append ? "ab" : "wb")
-            : textio::system_error(textio::shortened_name(name), "cannot write image file", ENAMETOOLONG);
+            : textio::system_error(textio::shortened_name(name), "cannot write image file",
+                                   ENAMETOOLONG);
     if (problem) status = WriteStatus::image_not_written;
     return problem;
 }
@@ -78,8 +79,9 @@ WriteResult analyze_writer::write_image(const analyze_image& source, bool signed
         return detail::image_not_written(textio::shortened_name(name), ENAMETOOLONG);
     }
     const auto refused = [&](const char* why) {
-        return WriteResult{WriteStatus::image_not_written,
-                           textio::file_error(imgfname, std::string("cannot write image file: ") + why)};
+        return WriteResult{
+            WriteStatus::image_not_written,
+            textio::file_error(imgfname, std::string("cannot write image file: ") + why)};
     };
     if (status != WriteStatus::ok) return refused("the writer has failed before");
     if (!overwrite && image_file_exists(name)) return detail::image_exists(name);
@@ -92,7 +94,8 @@ WriteResult analyze_writer::write_image(const analyze_image& source, bool signed
     if (auto problem = open_stream(imgfname, "wb")) {
         return {WriteStatus::image_not_written, std::move(problem)};
     }
-    if (auto problem = write_header(name)) return {WriteStatus::header_not_written, std::move(problem)};
+    if (auto problem = write_header(name))
+        return {WriteStatus::header_not_written, std::move(problem)};
     bool written = true;
     for (index = 0; index < voxel_count; ++index) {
         written = write_value(source.data[index], signed_16bit) && written;
@@ -110,7 +113,8 @@ bool analyze_writer::write_value(float value, bool signed_16bit) {
     std::FILE* out = stream.get();
     switch (image->header.datatype) {
         case datatype_unsigned_char:
-            return put(out, static_cast<std::uint8_t>(clamp_rounded(round_half_down(value), 0.0f, 255.0f)));
+            return put(out, static_cast<std::uint8_t>(
+                                clamp_rounded(round_half_down(value), 0.0f, 255.0f)));
         case datatype_signed_short:
             if (signed_16bit) {
                 return put(out, static_cast<std::int16_t>(
@@ -119,8 +123,8 @@ bool analyze_writer::write_value(float value, bool signed_16bit) {
             return put(out, static_cast<std::uint16_t>(
                                 clamp_rounded(round_half_down(value), 0.0f, 65535.0f)));
         case datatype_signed_int:
-            return put(out, static_cast<std::int32_t>(clamp_rounded(round_half_down(value),
-                                                                    -2147000064.0f, 2147000064.0f)));
+            return put(out, static_cast<std::int32_t>(clamp_rounded(
+                                round_half_down(value), -2147000064.0f, 2147000064.0f)));
         case datatype_float:
             return put(out, value);
         case datatype_unknown:

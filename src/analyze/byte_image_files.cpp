@@ -1,5 +1,3 @@
-#include <levelset_prep/analyze/byte_image_files.hpp>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +8,8 @@
 
 #include <levelset_prep/analyze/analyze_header_file.hpp>
 #include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/byte_image_files.hpp>
+
 #include "image_file_bytes.hpp"
 #include "pair_reading.hpp"
 
@@ -40,9 +40,12 @@ ReadStatus read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
     // with the bytes that arrive.
     std::unique_ptr<unsigned char[]> held;
     switch (read_growing(ifile, count, held)) {
-        case fill_result::complete: break;
-        case fill_result::short_file: return ReadStatus::image_too_short;
-        case fill_result::no_memory: return ReadStatus::no_sample_buffer;
+        case fill_result::complete:
+            break;
+        case fill_result::short_file:
+            return ReadStatus::image_too_short;
+        case fill_result::no_memory:
+            return ReadStatus::no_sample_buffer;
     }
     image.data.reset(held.release());
     return ReadStatus::ok;

@@ -74,8 +74,9 @@ WriteResult image_exists(std::string_view name) {
 }
 
 WriteResult image_not_written(const std::string& image_file, int reason) {
-    return {WriteStatus::image_not_written,
-            textio::system_error(image_file, "cannot write image file", reason != 0 ? reason : EIO)};
+    return {
+        WriteStatus::image_not_written,
+        textio::system_error(image_file, "cannot write image file", reason != 0 ? reason : EIO)};
 }
 
 }  // namespace levelset_prep::analyze::detail

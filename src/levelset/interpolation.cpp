@@ -17,16 +17,23 @@ namespace {
 float grid_coordinate(float c, std::int16_t level) {
     float u = 0.0f;
     switch (level) {
-        case 1: u = c + 1.5f; break;
-        case 2: u = ((c + 1.0f) - 8.0f) / 2.0f + 8.0f; break;
-        default: u = (c - 8.0f) / 4.0f + 8.0f; break;
+        case 1:
+            u = c + 1.5f;
+            break;
+        case 2:
+            u = ((c + 1.0f) - 8.0f) / 2.0f + 8.0f;
+            break;
+        default:
+            u = (c - 8.0f) / 4.0f + 8.0f;
+            break;
     }
     return u + u;
 }
 
 // Written so that a NaN coordinate counts as outside too.
 bool inside(float coordinate, std::int32_t points) {
-    return coordinate >= 0.0f && static_cast<double>(coordinate) <= static_cast<double>(points) - 1.0;
+    return coordinate >= 0.0f &&
+           static_cast<double>(coordinate) <= static_cast<double>(points) - 1.0;
 }
 
 }  // namespace
@@ -48,8 +55,8 @@ float interpolate_sd(float x, float y, float z, const float* grid, const RunPara
     const double row = shape.nx;
     const double plane = static_cast<double>(shape.nx) * shape.ny;
     auto at = [&](float a, float b, float c) {
-        const double index = static_cast<double>(a) + static_cast<double>(b) * row +
-                             static_cast<double>(c) * plane;
+        const double index =
+            static_cast<double>(a) + static_cast<double>(b) * row + static_cast<double>(c) * plane;
         return static_cast<double>(grid[static_cast<std::int32_t>(index)]);
     };
     const double sd[8] = {at(x0, y0, z0), at(x1, y0, z0), at(x0, y1, z0), at(x1, y1, z0),

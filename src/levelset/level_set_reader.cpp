@@ -1,6 +1,6 @@
 // read_level_set: the level-set grid from its text file.
-#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/levelset/level_set.hpp>
+#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
 
 namespace levelset_prep::levelset {

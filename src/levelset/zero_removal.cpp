@@ -1,9 +1,8 @@
-#include <levelset_prep/levelset/zero_removal.hpp>
-
 #include <algorithm>
 
-#include <levelset_prep/textio/large_array.hpp>
 #include <levelset_prep/levelset/level_set.hpp>
+#include <levelset_prep/levelset/zero_removal.hpp>
+#include <levelset_prep/textio/large_array.hpp>
 
 namespace levelset_prep::levelset {
 
@@ -63,7 +62,8 @@ textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
 
     auto renumbering = textio::allocate_large<std::int32_t>(static_cast<std::size_t>(node_count));
     auto state = textio::allocate_large<std::uint8_t>(static_cast<std::size_t>(node_count));
-    auto survives = textio::allocate_large<std::uint64_t>(static_cast<std::size_t>(tet_count + 63) / 64);
+    auto survives =
+        textio::allocate_large<std::uint64_t>(static_cast<std::size_t>(tet_count + 63) / 64);
     if (((!renumbering || !state) && node_count != 0) || (!survives && tet_count != 0)) {
         return textio::file_error({}, "cannot allocate the working tables for " +
                                           std::to_string(node_count) + " nodes and " +

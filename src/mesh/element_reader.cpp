@@ -1,7 +1,8 @@
 // read_elements: tetrahedra (four 0-based node indices and an attribute)
 // into the element array.
-#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/textio/input_file.hpp>
+
 #include "mesh_text.hpp"
 
 namespace levelset_prep::mesh {

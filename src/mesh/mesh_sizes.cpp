@@ -1,8 +1,9 @@
 // read_mesh_sizes: the counts at the head of the node and element files.
 #include <cstdint>
 
-#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/textio/input_file.hpp>
+
 #include "mesh_text.hpp"
 
 namespace levelset_prep::mesh {
@@ -31,7 +32,8 @@ textio::MaybeError read_count(const std::string& file_name, const char* what, co
     if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
         return textio::file_error(file_name, place.describe() + " " + std::to_string(count) +
                                                  " is more than the file's " +
-                                                 std::to_string(*size) + (*size == 1 ? " byte" : " bytes") + " can hold");
+                                                 std::to_string(*size) +
+                                                 (*size == 1 ? " byte" : " bytes") + " can hold");
     }
     return std::nullopt;
 }
@@ -42,11 +44,12 @@ textio::MaybeError read_mesh_sizes(const std::string& node_file, const std::stri
                                    std::int16_t level, RunParameters& param) {
     std::int32_t nodes = 0;
     std::int32_t tets = 0;
-    if (auto problem = read_count(node_file, "node file", {"node count"}, min_node_record_bytes, nodes)) {
+    if (auto problem =
+            read_count(node_file, "node file", {"node count"}, min_node_record_bytes, nodes)) {
         return problem;
     }
-    if (auto problem =
-            read_count(ele_file, "element file", {"element count"}, min_element_record_bytes, tets)) {
+    if (auto problem = read_count(ele_file, "element file", {"element count"},
+                                  min_element_record_bytes, tets)) {
         return problem;
     }
     param.nodes_number[level] = nodes;

@@ -1,6 +1,7 @@
 // read_nodes: node coordinates into the node array.
-#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/textio/input_file.hpp>
+
 #include "mesh_text.hpp"
 
 namespace levelset_prep::mesh {

@@ -1,7 +1,6 @@
-#include <levelset_prep/mesh/run_parameters.hpp>
-
 #include <limits>
 
+#include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
 
@@ -56,10 +55,10 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
     for (int i = 0; i < 3; ++i) {
         const std::string_view token = text.next();
         if (token.empty()) {
-            return textio::file_error(file_name, text.failed()
-                                                     ? "cannot read the parameter file"
-                                                     : std::string("the ") + extent_names[i] +
-                                                           " grid extent is missing");
+            return textio::file_error(
+                file_name, text.failed()
+                               ? "cannot read the parameter file"
+                               : std::string("the ") + extent_names[i] + " grid extent is missing");
         }
         std::int32_t value = 0;
         if (textio::scan_number(token, value) != textio::ScanStatus::ok) {
@@ -76,8 +75,8 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
     const auto refused = [&](const char* verdict) {
         return textio::file_error(file_name, "grid extents " + std::to_string(extent[0]) + " " +
                                                  std::to_string(extent[1]) + " " +
-                                                 std::to_string(extent[2]) + " give a level-set grid " +
-                                                 verdict);
+                                                 std::to_string(extent[2]) +
+                                                 " give a level-set grid " + verdict);
     };
     if (level1.nx < 1 || level1.ny < 1 || level1.nz < 1) return refused("with no points");
     for (const Level& level : {level1, level2, level3}) {
@@ -109,10 +108,14 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
 
 GridShape grid_shape(const RunParameters& param, std::int16_t level) {
     switch (level) {
-        case 1: return {param.grid1_nx, param.grid1_ny, param.grid1_nz};
-        case 2: return {param.grid2_nx, param.grid2_ny, param.grid2_nz};
-        case 3: return {param.grid3_nx, param.grid3_ny, param.grid3_nz};
-        default: return {};
+        case 1:
+            return {param.grid1_nx, param.grid1_ny, param.grid1_nz};
+        case 2:
+            return {param.grid2_nx, param.grid2_ny, param.grid2_nz};
+        case 3:
+            return {param.grid3_nx, param.grid3_ny, param.grid3_nz};
+        default:
+            return {};
     }
 }
 

@@ -1,10 +1,11 @@
 // Node tbd files: read_tbd_size, read_node_tbd_file, write_node_tbd_file.
 #include <limits>
 
-#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/mesh/tbd_files.hpp>
-#include "mesh_text.hpp"
+#include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+
+#include "mesh_text.hpp"
 
 namespace levelset_prep::mesh {
 namespace {

@@ -9,7 +9,8 @@ Result<InputFile> open_input(const std::string& name, const char* what) {
     errno = 0;
     Result<InputFile> opened{InputFile(std::fopen(name.c_str(), "rb")), std::nullopt};
     if (!opened.value) {
-        opened.error = system_error(name, std::string("cannot open ") + what, errno != 0 ? errno : ENOENT);
+        opened.error =
+            system_error(name, std::string("cannot open ") + what, errno != 0 ? errno : ENOENT);
         opened.error->cannot_open = true;
     }
     return opened;

@@ -1,6 +1,6 @@
-#include <levelset_prep/textio/large_array.hpp>
-
 #include <cstdint>
+
+#include <levelset_prep/textio/large_array.hpp>
 
 #if defined(__linux__)
 #include <sys/mman.h>

@@ -1,8 +1,8 @@
-#include <levelset_prep/textio/number_format.hpp>
-
 #include <bit>
 #include <cmath>
 #include <cstring>
+
+#include <levelset_prep/textio/number_format.hpp>
 
 namespace levelset_prep::textio {
 namespace {
@@ -36,7 +36,8 @@ constexpr int max_exact_power = 22;
 // one half rounds as the exact value does. False when the value is too close
 // to a tie or too far from 1 for one exact scaling.
 bool round_to_six_digits(double magnitude, std::uint32_t& digits, int& exponent) {
-    const int binary_exponent = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    const int binary_exponent =
+        static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
     int decimal = (binary_exponent * 78913) >> 18;  // floor(e2 * log10(2)): exact or one low
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int scale = significant_digits - 1 - decimal;

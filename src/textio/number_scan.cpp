@@ -1,11 +1,11 @@
-#include <levelset_prep/textio/number_scan.hpp>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <string>
 #include <system_error>
 #include <type_traits>
+
+#include <levelset_prep/textio/number_scan.hpp>
 
 namespace levelset_prep::textio {
 namespace {
@@ -88,7 +88,8 @@ bool parse_int_in_place(const char* p, const char* end, std::int32_t& value, con
     if (negative || *p == '+') ++p;
     const char* digits = p;
     std::uint64_t magnitude = 0;
-    while (p != end && is_digit(*p) && p - digits < 10) magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
+    while (p != end && is_digit(*p) && p - digits < 10)
+        magnitude = magnitude * 10 + static_cast<unsigned>(*p++ - '0');
     if (p == digits || (p != end && is_digit(*p))) return false;
     if (magnitude > (negative ? 2147483648u : 2147483647u)) return false;
     value = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude)

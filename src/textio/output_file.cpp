@@ -1,10 +1,10 @@
-#include <levelset_prep/textio/output_file.hpp>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <system_error>
+
+#include <levelset_prep/textio/output_file.hpp>
 
 namespace levelset_prep::textio {
 namespace fs = std::filesystem;
@@ -99,7 +99,8 @@ MaybeError OutputFile::finish() {
     if (std::fclose(file_) != 0 && write_errno_ == 0) write_errno_ = errno != 0 ? errno : EIO;
     file_ = nullptr;
     if (write_errno_ != 0) {
-        MaybeError failed = file_error(target_, "cannot write output file: " + reason(write_errno_));
+        MaybeError failed =
+            file_error(target_, "cannot write output file: " + reason(write_errno_));
         discard();
         return failed;
     }

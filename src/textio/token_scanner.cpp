@@ -1,6 +1,6 @@
-#include <levelset_prep/textio/token_scanner.hpp>
-
 #include <cstring>
+
+#include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::textio {
 TokenScanner::TokenScanner(std::FILE* file, std::size_t block_size)

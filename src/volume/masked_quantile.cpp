@@ -1,10 +1,11 @@
-#include "selection.hpp"
-#include "volume_checks.hpp"
-#include <levelset_prep/volume/volume_utilities.hpp>
-
 #include <limits>
 #include <memory>
 #include <new>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "selection.hpp"
+#include "volume_checks.hpp"
 
 namespace levelset_prep::volume {
 

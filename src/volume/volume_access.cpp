@@ -1,11 +1,12 @@
 // Raw voxel accessors. They sit on the inner loops of the filters, so
 // release builds test nothing; debug builds assert that the voxel lies
 // inside the volume and that samples are attached.
-#include "volume_checks.hpp"
-#include <levelset_prep/volume/volume_utilities.hpp>
-
 #include <cassert>
 #include <cstddef>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_checks.hpp"
 
 namespace levelset_prep::volume {
 

@@ -3,9 +3,9 @@
 // how many voxels a neighbourhood box holds.
 #pragma once
 
-#include <levelset_prep/volume/volume_utilities.hpp>
-
 #include <cstdint>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
 
 namespace levelset_prep::volume {
 

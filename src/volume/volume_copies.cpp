@@ -2,11 +2,11 @@
 // into a mask. Each builds the destination's new samples in a fresh buffer
 // and only then hands it over, so an image can be copied onto itself and the
 // old samples are released when the new ones are attached.
-#include <levelset_prep/volume/volume_utilities.hpp>
-
 #include <algorithm>
 #include <cstddef>
 #include <new>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
 
 namespace levelset_prep::volume {
 

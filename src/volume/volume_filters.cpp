@@ -1,16 +1,17 @@
 // The box smoothing and the two masked neighbourhood filters. All three
 // change the image in place, voxel by voxel in visiting order, so a
 // neighbourhood sees the values already replaced before it.
-#include "selection.hpp"
-#include "volume_checks.hpp"
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_walk.hpp"
-
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <memory>
 #include <new>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "selection.hpp"
+#include "volume_checks.hpp"
+#include "volume_walk.hpp"
 
 namespace levelset_prep::volume {
 

@@ -1,5 +1,6 @@
-#include "volume_checks.hpp"
 #include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_checks.hpp"
 #include "volume_walk.hpp"
 
 namespace levelset_prep::volume {

@@ -9,9 +9,9 @@
 // negative radius to its positive radius.
 #pragma once
 
-#include <levelset_prep/volume/volume_utilities.hpp>
-
 #include <cstdint>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
 
 namespace levelset_prep::volume {
 

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     }
     const auto& dim = image.header.dim;
     long count = 0;
-    for (long i = 0; i < levelset_prep::analyze::voxel_count(image.header); ++i) count += labelled.data[i];
+    for (long i = 0; i < levelset_prep::analyze::voxel_count(image.header); ++i)
+        count += labelled.data[i];
     std::printf("volume %d x %d x %d, labels up to %g, %ld labelled voxels\n", dim[1], dim[2],
                 dim[3], image.max_intensity, count);
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     std::vector<float> grid(static_cast<std::size_t>(param.grid1_count));
     for (std::size_t v = 0; v < grid.size(); ++v) grid[v] = static_cast<float>(v % param.grid1_nx);
     std::printf("grid %d x %d x %d, value at (0.25, 0, 0): %g\n", param.grid1_nx, param.grid1_ny,
-                param.grid1_nz, levelset_prep::levelset::interpolate_sd(0.25f, 0.0f, 0.0f, grid.data(), param, 1));
+                param.grid1_nz,
+                levelset_prep::levelset::interpolate_sd(0.25f, 0.0f, 0.0f, grid.data(), param, 1));
     return 0;
 }

@@ -49,7 +49,8 @@ inline std::string header_bytes(const header_fields& fields, byte_order order) {
 template <typename T>
 std::string sample_bytes(const std::vector<T>& values, byte_order order) {
     std::string bytes;
-    for (std::size_t i = 0; i < values.size(); ++i) put_value(bytes, i * sizeof(T), values[i], order);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        put_value(bytes, i * sizeof(T), values[i], order);
     return bytes;
 }
 

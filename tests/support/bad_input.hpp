@@ -68,7 +68,8 @@ inline void check(const std::string& program, const std::string& tool, const Fil
     const auto before = snapshot(dir.path());
 
     const std::vector<std::string>& args = c.args.empty() ? usual_args : c.args;
-    const testing_support::RunResult result = testing_support::run_program(dir.path(), program, args);
+    const testing_support::RunResult result =
+        testing_support::run_program(dir.path(), program, args);
     const std::string& err = result.err;
     EXPECT_EQ(result.status, c.status) << err;
     if (c.status == 0) {

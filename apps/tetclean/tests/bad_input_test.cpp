@@ -2,11 +2,11 @@
 // failures that tetclean/tests/end_to_end_test.cpp already runs: every case
 // states its exit status and the file that the error line names, and a
 // failed run leaves the folder as it was (see bad_input.hpp).
-#include <gtest/gtest.h>
+#include "bad_input.hpp"
 
 #include <string>
 
-#include "bad_input.hpp"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -21,13 +21,16 @@ std::string grid(const std::string& first = "") {
     for (int v = 0; v < 512; ++v) text += v % 8 == 7 ? "10\n" : "10 ";
     return text;
 }
+// clang-format off
 const bad_input::Files good = {
     {"in.node", "5 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n"},
     {"in.ele", "2 4 1\n1 1 2 3 4 0\n2 2 3 4 5 2\n"},
     {"ls.txt", grid()},
     {"params.txt", "-12 -12 -12 0.1 10 1 1 1 1 1 1 1 1 1 1 1\n"},
 };
-const std::vector<std::string> usual = {"in.node", "in.ele", "out.node", "out.ele", "ls.txt", "params.txt"};
+// clang-format on
+const std::vector<std::string> usual = {"in.node", "in.ele", "out.node",
+                                        "out.ele", "ls.txt", "params.txt"};
 
 void run_cases(const std::vector<Case>& cases) {
     for (const Case& c : cases) bad_input::check(program, "tetclean", good, usual, c);
@@ -37,6 +40,7 @@ void run_cases(const std::vector<Case>& cases) {
 
 TEST(TetcleanBadInput, NodeFile) {
     const char* n = "in.node";
+    // clang-format off
     run_cases({
         {"the good inputs", {}, {}, 0, "", ""},
         {"empty", {{n, ""}}, {}, 1, n, "file ends before the node count"},
@@ -65,10 +69,12 @@ TEST(TetcleanBadInput, NodeFile) {
         {"hexadecimal coordinate", {{n, "1 3\n1 0x1p3 0 0\n"}}, {}, 1, n, "x coordinate '0x1p3' is not a number"},
         {"a folder", {{n, Content::folder}}, {}, 1, n, "cannot read the file to its end (node count)"},
     });
+    // clang-format on
 }
 
 TEST(TetcleanBadInput, ElementFile) {
     const char* e = "in.ele";
+    // clang-format off
     run_cases({
         {"empty", {{e, ""}}, {}, 1, e, "file ends before the element count"},
         {"ends after the count", {{e, "0"}}, {}, 1, e, "file ends before the nodes per element"},
@@ -86,10 +92,12 @@ TEST(TetcleanBadInput, ElementFile) {
         {"corner 2147483647", {{e, "1 4 1\n1 1 2 3 2147483647 0\n"}}, {}, 1, e, "2147483647 is outside 1 to 5"},
         {"attribute not a number", {{e, "1 4 1\n1 1 2 3 4 zero\n"}}, {}, 1, e, "attribute 'zero' is not a whole number"},
     });
+    // clang-format on
 }
 
 TEST(TetcleanBadInput, GridAndParameters) {
     const char* p = "params.txt";
+    // clang-format off
     run_cases({
         {"grid value not a number", {{"ls.txt", "10 10 ten " + grid()}}, {}, 1, "ls.txt",
          "holds 2 values before 'ten', which is not a number; the grid needs 512 (8 x 8 x 8)"},
@@ -103,9 +111,11 @@ TEST(TetcleanBadInput, GridAndParameters) {
         {"extents whose count overflows 64 bits", {{p, "777777777 773777777 50"}}, {}, 1, p, "too large"},
         {"most negative extents", {{p, "-2147483648 -2147483648 -2147483648"}}, {}, 1, p, "give a level-set grid with no points"},
     });
+    // clang-format on
 }
 
 TEST(TetcleanBadInput, Outputs) {
+    // clang-format off
     run_cases({
         {"output is a folder", {{"out.ele", Content::folder}}, {}, 1, "out.ele", "cannot create output file: Is a directory"},
         {"input as output, then a bad grid", {{"ls.txt", "1 2 3"}},
@@ -114,13 +124,16 @@ TEST(TetcleanBadInput, Outputs) {
          {"in.node", "in.ele", "in.node", "/dev/full", "ls.txt", "params.txt"}, 1, "/dev/full",
          "cannot write output file: No space left on device"},
     });
+    // clang-format on
 }
 
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(TetcleanBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";
+    // clang-format off
     run_cases({{"node output in /sys", {}, {"in.node", "in.ele", "/sys/out.node", "out.ele", "ls.txt", "params.txt"},
                 1, "/sys/out.node", "cannot create output file: Permission denied"}});
+    // clang-format on
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // Runs the built tetclean on files in a temporary folder and checks its
 // console lines, exit status and output bytes.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +8,8 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "test_files.hpp"
 
@@ -58,13 +58,15 @@ protected:
         write_file(dir / "ls.txt", in.grid);
         write_file(dir / "params.txt", in.params);
     }
-    RunResult run(const std::string& node_out = "out.node", const std::string& ele_out = "out.ele") {
-        return testing_support::run_program(dir.path(), program,
-                                            {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"});
+    RunResult run(const std::string& node_out = "out.node",
+                  const std::string& ele_out = "out.ele") {
+        return testing_support::run_program(
+            dir.path(), program, {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"});
     }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -116,6 +118,7 @@ TEST_F(TetcleanRun, NearnessAtGridPointsAndBounds) {
         std::string value;  // level-set value there
         bool kept;
     };
+    // clang-format off
     const Case cases[] = {
         {"value exactly 6 is not near", "0", 3, "6.0", false},
         {"next float below 6 is near", "0", 3, "5.9999995", true},
@@ -123,6 +126,7 @@ TEST_F(TetcleanRun, NearnessAtGridPointsAndBounds) {
         {"X = nx-1 is inside", "14", 31, "0", true},
         {"just outside is never near", "-1.5000001", 0, "-2", false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Inputs in;
         in.nodes = "4 3\n1 " + c.x + " 0 0\n2 5 5 5\n3 6 5 5\n4 5 6 5\n";
@@ -131,7 +135,8 @@ TEST_F(TetcleanRun, NearnessAtGridPointsAndBounds) {
         write(in);
         const RunResult result = run();
         ASSERT_EQ(result.status, 0) << c.what << result.err;
-        EXPECT_EQ(read_file(dir / "out.ele"), c.kept ? "1 4 1\n1 1 2 3 4 0\n" : "0 4 1\n") << c.what;
+        EXPECT_EQ(read_file(dir / "out.ele"), c.kept ? "1 4 1\n1 1 2 3 4 0\n" : "0 4 1\n")
+            << c.what;
     }
 }
 
@@ -149,7 +154,8 @@ TEST_F(TetcleanRun, ArgumentCounts) {
     }
     write(Inputs{});
     const RunResult seven = testing_support::run_program(
-        dir.path(), program, {"in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt", "extra"});
+        dir.path(), program,
+        {"in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt", "extra"});
     EXPECT_EQ(seven.status, 0);
     EXPECT_EQ(seven.out, full_run);
 }
@@ -169,13 +175,15 @@ TEST_F(TetcleanRun, HelpAndVersion) {
 // error line naming the file, and no output file.
 TEST_F(TetcleanRun, InputFailures) {
     const std::string opened = "Input file opening failed\n";
-    const std::string to_tets = "started\nold sizes found: nodes 5 tets 2\nnodes loaded\ntets loaded\n";
+    const std::string to_tets =
+        "started\nold sizes found: nodes 5 tets 2\nnodes loaded\ntets loaded\n";
     struct Case {
         const char* what;
         void (*change)(Inputs&, const fs::path&);
         std::string out;
         std::string err;
     };
+    // clang-format off
     const Case cases[] = {
         {"missing parameter file", [](Inputs&, const fs::path& d) { fs::remove(d / "params.txt"); },
          "started\n" + opened, "tetclean: params.txt: cannot open parameter file: No such file or directory\n"},
@@ -206,6 +214,7 @@ TEST_F(TetcleanRun, InputFailures) {
         {"short level-set file", [](Inputs& in, const fs::path&) { in.grid = "1 2 3\n"; },
          to_tets, "tetclean: ls.txt: holds 3 values; the grid needs 32768 (32 x 32 x 32)\n"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Inputs in;
         write(in);
@@ -230,12 +239,14 @@ TEST_F(TetcleanRun, OutputFailuresLeaveNoFileAndKeepInputs) {
         std::string node_out, ele_out;
         const char* err;
     };
+    // clang-format off
     const Case cases[] = {
         {"missing folder", "no/such/out.node", "out.ele", "tetclean: no/such/out.node: cannot create output file: No such file or directory\n"},
         {"element file in missing folder, input as node output", "in.node", "no/out.ele",
          "tetclean: no/out.ele: cannot create output file: No such file or directory\n"},
         {"full device", "/dev/full", "out.ele", "tetclean: /dev/full: cannot write output file: No space left on device\n"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         write(Inputs{});
         const RunResult result = run(c.node_out, c.ele_out);
@@ -257,7 +268,8 @@ TEST_F(TetcleanRun, ReadOnlyFolderIsAFailedRun) {
     fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
     const RunResult result = run("ro/out.node", "out.ele");
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("ro/out.node: cannot create output file: Permission denied"), std::string::npos);
+    EXPECT_NE(result.err.find("ro/out.node: cannot create output file: Permission denied"),
+              std::string::npos);
 }
 
 TEST_F(TetcleanRun, OverlongFileNameIsRefusedBeforeReading) {
@@ -267,7 +279,8 @@ TEST_F(TetcleanRun, OverlongFileNameIsRefusedBeforeReading) {
         dir.path(), program, {name, "in.ele", "out.node", "out.ele", "ls.txt", "params.txt"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "started\n");
-    EXPECT_EQ(result.err, "tetclean: " + std::string(60, 'n') + "...: file name is longer than 3999 characters\n");
+    EXPECT_EQ(result.err, "tetclean: " + std::string(60, 'n') +
+                              "...: file name is longer than 3999 characters\n");
 }
 
 TEST_F(TetcleanRun, BundledExample) {

@@ -2,28 +2,31 @@
 // the failures that voxdump/tests/voxdump_program_test.cpp already runs:
 // every case states its exit status and the file that the error line names,
 // and a failed run leaves the folder as it was (see bad_input.hpp).
-#include <gtest/gtest.h>
+#include "bad_input.hpp"
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "analyze_test_files.hpp"
-#include "bad_input.hpp"
 
 namespace {
 
-using bad_input::Case;
-using bad_input::Content;
 using analyze_test_files::byte_order;
 using analyze_test_files::header_bytes;
 using analyze_test_files::header_fields;
+using bad_input::Case;
+using bad_input::Content;
 
 const std::string program = VOXDUMP_PATH;
 
 // A 2 x 2 x 1 volume of big-endian 16-bit samples.
+// clang-format off
 const bad_input::Files good = {
     {"v.hdr", header_bytes({.nx = 2, .ny = 2, .datatype = 4, .bitpix = 16}, byte_order::big)},
     {"v.img", analyze_test_files::sample_bytes<std::uint16_t>({1, 2, 3, 4}, byte_order::big)},
 };
+// clang-format on
 const std::vector<std::string> usual = {"v", "a", "s", "r"};
 
 std::string header(const header_fields& fields, byte_order order = byte_order::little) {
@@ -41,6 +44,7 @@ TEST(VoxdumpBadInput, HeaderAndImage) {
     const char* h = "v.hdr";
     const char* i = "v.img";
     const std::string short_image = "image file is shorter than the samples the header announces";
+    // clang-format off
     run_cases({
         {"the good pair", {}, {}, 0, "", ""},
         {"zero-length header", {{h, ""}}, {}, 1, h, "header file is shorter than 348 bytes"},
@@ -66,9 +70,11 @@ TEST(VoxdumpBadInput, HeaderAndImage) {
         {"unswapped garbage", {{h, header({}).substr(0, 4) + std::string(344, '\x5a')}}, {}, 1, h,
          "cannot hold the samples the header announces (23130 x 23130 x 23130"},
     });
+    // clang-format on
 }
 
 TEST(VoxdumpBadInput, Outputs) {
+    // clang-format off
     run_cases({
         {"output is a folder", {{"s", Content::folder}}, {}, 1, "s", "cannot create output file: Is a directory"},
         {"image as output, short image", {{"v.img", "ab"}}, {"v", "v.img", "s", "r"}, 1, "v.img", "shorter than"},
@@ -77,12 +83,17 @@ TEST(VoxdumpBadInput, Outputs) {
         {"header as output, missing folder", {}, {"v", "a", "v.hdr", "no/r"}, 1, "no/r",
          "cannot create output file: No such file or directory"},
     });
+    // clang-format on
 }
 
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(VoxdumpBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";
-    run_cases({{"size output in /sys", {}, {"v", "a", "/sys/s", "r"}, 1, "/sys/s",
+    run_cases({{"size output in /sys",
+                {},
+                {"v", "a", "/sys/s", "r"},
+                1,
+                "/sys/s",
                 "cannot create output file: Permission denied"}});
 }
 

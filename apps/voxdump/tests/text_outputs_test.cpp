@@ -1,10 +1,9 @@
 #include "text_outputs.hpp"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
 
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,12 +17,17 @@ TEST(TextOutputs, AsciiValueTruncatesAndMarksWhatDoesNotFit) {
         float value;
         std::int32_t expected;
     } cases[] = {
-        {2.7f, 2},           {-2.7f, -2},
-        {-0.5f, 0},          {65535.0f, 65535},
+        {2.7f, 2},
+        {-2.7f, -2},
+        {-0.5f, 0},
+        {65535.0f, 65535},
         {2147483520.0f, 2147483520},  // the largest float below 2^31
-        {2147483648.0f, marker},      {-2147483648.0f, marker},
-        {-2147483904.0f, marker},     {std::nanf(""), marker},
-        {INFINITY, marker},           {-INFINITY, marker},
+        {2147483648.0f, marker},
+        {-2147483648.0f, marker},
+        {-2147483904.0f, marker},
+        {std::nanf(""), marker},
+        {INFINITY, marker},
+        {-INFINITY, marker},
     };
     for (const auto& c : cases) EXPECT_EQ(ascii_value(c.value), c.expected) << c.value;
 }

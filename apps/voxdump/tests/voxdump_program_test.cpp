@@ -1,10 +1,10 @@
 // End-to-end: the built voxdump run on pairs in a temporary folder.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <limits>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "analyze_test_files.hpp"
 #include "test_files.hpp"
@@ -19,7 +19,8 @@ using testing_support::TempDir;
 
 const std::string voxdump = VOXDUMP_PATH;
 const std::string usage =
-    "Usage: " + voxdump + " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file\n";
+    "Usage: " + voxdump +
+    " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file\n";
 
 // The files of a folder, for "nothing else was left behind".
 std::string listing(const fs::path& dir) {
@@ -32,11 +33,12 @@ std::string listing(const fs::path& dir) {
 
 TEST(VoxdumpProgram, TwoByTwoByOneVolume) {
     TempDir dir;
-    header_fields fields{.nx = 2, .ny = 2, .nz = 1, .datatype = 4, .bitpix = 16,
-                         .spacing = {1.0f, 1.0f, 2.5f}};
+    header_fields fields{
+        .nx = 2, .ny = 2, .nz = 1, .datatype = 4, .bitpix = 16, .spacing = {1.0f, 1.0f, 2.5f}};
     write_pair(dir / "vol", header_bytes(fields, byte_order::big),
                sample_bytes<std::uint16_t>({1, 2, 3, 4}, byte_order::big));
-    const auto run = run_program(dir.path(), voxdump, {"vol.hdr", "a.txt", "s.txt", "r.txt", "extra"});
+    const auto run =
+        run_program(dir.path(), voxdump, {"vol.hdr", "a.txt", "s.txt", "r.txt", "extra"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "program started\nmax_intensity = 4\nimg read\n0\n");
     EXPECT_EQ(run.err, "");
@@ -54,14 +56,24 @@ TEST(VoxdumpProgram, ValuesAsWritten) {
         std::string samples;
         std::string out, image, size;
     } cases[] = {
-        {"16-bit top bit read unsigned", {.nx = 2, .datatype = 4, .bitpix = 16},
+        {"16-bit top bit read unsigned",
+         {.nx = 2, .datatype = 4, .bitpix = 16},
          sample_bytes<std::uint16_t>({32768, 65535}, byte_order::little),
-         "max_intensity = 65535\n", "32768 65535 ", "2 1 1\n"},
-        {"floats truncated, out of range marked", {.nx = 5},
+         "max_intensity = 65535\n",
+         "32768 65535 ",
+         "2 1 1\n"},
+        {"floats truncated, out of range marked",
+         {.nx = 5},
          sample_bytes<float>({2.7f, -2.7f, nan, 3e9f, -1e10f}, byte_order::little),
-         "max_intensity = 3e+09\n", "2 -2 -2147483648 -2147483648 -2147483648 ", "5 1 1\n"},
-        {"negative dimension", {.nx = -3, .ny = 2}, "",
-         "max_intensity = -2.14748e+09\n", "", "-3 2 1\n"},
+         "max_intensity = 3e+09\n",
+         "2 -2 -2147483648 -2147483648 -2147483648 ",
+         "5 1 1\n"},
+        {"negative dimension",
+         {.nx = -3, .ny = 2},
+         "",
+         "max_intensity = -2.14748e+09\n",
+         "",
+         "-3 2 1\n"},
         {"zero dimension", {.nx = 0, .ny = 4}, "", "max_intensity = -2.14748e+09\n", "", "0 4 1\n"},
     };
     for (const auto& c : cases) {
@@ -86,21 +98,39 @@ TEST(VoxdumpProgram, FailedReadWritesNothing) {
     } cases[] = {
         {"no header", {}, "-", "-", 1, "v.hdr: cannot open header file: No such file or directory"},
         {"no image", {}, "", "-", 3, "v.img: cannot open image file: No such file or directory"},
-        {"too many samples", {.nx = 32767, .ny = 32767, .nz = 32767}, "", "", 2,
-         "v.hdr: cannot hold the samples the header announces (32767 x 32767 x 32767 voxels, bitpix 32)"},
-        {"double samples", {.datatype = 64, .bitpix = 64}, "", std::string(8, '\0'), 4,
+        {"too many samples",
+         {.nx = 32767, .ny = 32767, .nz = 32767},
+         "",
+         "",
+         2,
+         "v.hdr: cannot hold the samples the header announces (32767 x 32767 x 32767 voxels, "
+         "bitpix 32)"},
+        {"double samples",
+         {.datatype = 64, .bitpix = 64},
+         "",
+         std::string(8, '\0'),
+         4,
          "v.hdr: unsupported datatype 64 (bitpix 64)"},
-        {"short image", {.nx = 2}, "", std::string(7, '\0'), 5,
+        {"short image",
+         {.nx = 2},
+         "",
+         std::string(7, '\0'),
+         5,
          "v.img: image file is shorter than the samples the header announces"},
-        {"short header", {}, "tiny", std::string(4, '\0'), 6,
+        {"short header",
+         {},
+         "tiny",
+         std::string(4, '\0'),
+         6,
          "v.hdr: header file is shorter than 348 bytes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        write_pair(dir / "v", c.header_override.empty() ? header_bytes(c.fields, byte_order::big)
-                                                        : c.header_override,
-                   c.samples);
+        write_pair(
+            dir / "v",
+            c.header_override.empty() ? header_bytes(c.fields, byte_order::big) : c.header_override,
+            c.samples);
         if (c.header_override == "-") fs::remove(dir / "v.hdr");
         if (c.samples == "-") fs::remove(dir / "v.img");
         const std::string inputs = listing(dir.path());
@@ -150,7 +180,8 @@ TEST(VoxdumpProgram, OutputThatCannotBeWrittenLeavesNoFiles) {
     const struct {
         std::string image, size, resolution, err;
     } cases[] = {
-        {"/dev/full", "s", "r", "voxdump: /dev/full: cannot write output file: No space left on device\n"},
+        {"/dev/full", "s", "r",
+         "voxdump: /dev/full: cannot write output file: No space left on device\n"},
         {"a", "s", "missing/r",
          "voxdump: missing/r: cannot create output file: No such file or directory\n"},
     };

@@ -27,8 +27,8 @@ inline void swap_bytes_16(std::int16_t& value) {
 }
 
 inline void swap_bytes_32(std::uint32_t& value) {
-    value = (value >> 24) | ((value >> 8) & 0x0000ff00u) | ((value << 8) & 0x00ff0000u) |
-            (value << 24);
+    value =
+        (value >> 24) | ((value >> 8) & 0x0000ff00u) | ((value << 8) & 0x00ff0000u) | (value << 24);
 }
 
 inline void swap_bytes_32(std::int32_t& value) {

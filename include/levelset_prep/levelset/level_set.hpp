@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::levelset {
@@ -21,10 +21,11 @@ namespace levelset_prep::levelset {
 // points are never used, so they are neither read nor touched. Fails when
 // the file cannot be opened, or holds fewer numbers than the grid has points
 // (counted up to its end or its first token that is not a number).
-textio::MaybeError read_level_set(const std::string& file_name, float* grid, mesh::RunParameters param,
-                                  std::int16_t level);
+textio::MaybeError read_level_set(const std::string& file_name, float* grid,
+                                  mesh::RunParameters param, std::int16_t level);
 textio::MaybeError read_level_set(textio::TokenScanner& text, const std::string& file_name,
-                                  float* grid, const mesh::RunParameters& param, std::int16_t level);
+                                  float* grid, const mesh::RunParameters& param,
+                                  std::int16_t level);
 
 // The grid value at mesh point (x, y, z), interpolated trilinearly between
 // the eight grid points around it, in 32-bit float arithmetic step by step.

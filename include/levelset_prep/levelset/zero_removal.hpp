@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <functional>
 
-#include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/textio/error.hpp>
 
 namespace levelset_prep::levelset {
 

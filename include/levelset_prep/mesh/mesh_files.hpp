@@ -20,8 +20,8 @@
 #include <cstdint>
 #include <string>
 
-#include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::mesh {

@@ -41,7 +41,7 @@ inline std::uint32_t four_digit_chars(std::uint32_t value) {
 // The number of decimal digits of `value` (below 10^9; 1 for 0): the bit
 // length times log10(2) gives the power of ten at or one above it.
 inline int decimal_length(std::uint32_t value) {
-    static constexpr std::uint32_t powers[] = {1,      10,      100,      1000,     10000,
+    static constexpr std::uint32_t powers[] = {1,      10,      100,      1000,      10000,
                                                100000, 1000000, 10000000, 100000000, 1000000000};
     value |= 1;
     const int guess = (std::bit_width(value) * 1233) >> 12;
@@ -60,16 +60,16 @@ inline char* format_int(char* out, std::int64_t value) {
             out += value < 0;
             const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
             if (magnitude < 10000) {
-                const int length =
-                    1 + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000);
+                const int length = 1 + (magnitude >= 10) + (magnitude >= 100) + (magnitude >= 1000);
                 const std::uint32_t chars = four_digit_chars(magnitude) >> (8 * (4 - length));
                 std::memcpy(out, &chars, sizeof chars);
                 return out + length;
             }
             const int length = decimal_length(magnitude);
-            const std::uint64_t chars = (four_digit_chars(magnitude / 10000) |
-                                         std::uint64_t{four_digit_chars(magnitude % 10000)} << 32) >>
-                                        (8 * (8 - length));
+            const std::uint64_t chars =
+                (four_digit_chars(magnitude / 10000) |
+                 std::uint64_t{four_digit_chars(magnitude % 10000)} << 32) >>
+                (8 * (8 - length));
             std::memcpy(out, &chars, sizeof chars);
             return out + length;
         }

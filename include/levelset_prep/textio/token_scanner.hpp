@@ -45,9 +45,7 @@ public:
     void consume(const char* end) { pos_ = end; }
     // True when `end` (inside the last peek()) is where a token stops: at
     // a blank, or at the very end of the input.
-    bool token_ends_at(const char* end) const {
-        return end != end_ ? is_blank(*end) : at_eof_;
-    }
+    bool token_ends_at(const char* end) const { return end != end_ ? is_blank(*end) : at_eof_; }
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }

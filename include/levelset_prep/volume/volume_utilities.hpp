@@ -28,9 +28,9 @@
 // The copies refuse a source that has voxels but no samples.
 #pragma once
 
-#include <levelset_prep/analyze/analyze_image.hpp>
-
 #include <cstdint>
+
+#include <levelset_prep/analyze/analyze_image.hpp>
 
 namespace levelset_prep::volume {
 

@@ -1,8 +1,8 @@
-#include <levelset_prep/analyze/analyze_names.hpp>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <levelset_prep/analyze/analyze_names.hpp>
 
 namespace {
 
@@ -15,9 +15,9 @@ TEST(AnalyzeNames, ExtensionReplacedOrAppended) {
         {"vol", "vol.hdr", "vol.img"},
         {"vol.hdr", "vol.hdr", "vol.img"},
         {"vol.img", "vol.hdr", "vol.img"},
-        {"vol.gz", "vol.gz.hdr", "vol.gz.img"},      // fourth-last is not '.'
+        {"vol.gz", "vol.gz.hdr", "vol.gz.img"},  // fourth-last is not '.'
         {"dir.d/a.bc", "dir.d/a.bc.hdr", "dir.d/a.bc.img"},
-        {"x.nii", "x.hdr", "x.img"},                  // any three-letter extension
+        {"x.nii", "x.hdr", "x.img"},  // any three-letter extension
         {".abc", ".hdr", ".img"},
         {"ab", "ab.hdr", "ab.img"},
     };

@@ -1,14 +1,14 @@
-#include <levelset_prep/analyze/analyze_reader.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <levelset_prep/analyze/analyze_reader.hpp>
 #include <levelset_prep/analyze/analyze_status.hpp>
+
 #include "analyze_test_files.hpp"
 
 namespace {
@@ -27,6 +27,7 @@ struct SampleCase {
     std::vector<float> expected;
 };
 
+// clang-format off
 const SampleCase sample_cases[] = {
     {"u8", 2, 8, false,
      [](byte_order o) { return sample_bytes<std::uint8_t>({0, 7, 200, 255}, o); },
@@ -48,17 +49,24 @@ const SampleCase sample_cases[] = {
      [](byte_order o) { return sample_bytes<float>({4, -4, 0.5f, 8}, o); },
      {4, -4, 0.5f, 8}},
 };
+// clang-format on
 
 TEST(AnalyzeReader, EveryAcceptedTypeInBothByteOrders) {
     TempDir dir;
     for (const SampleCase& c : sample_cases) {
         for (byte_order order : {byte_order::little, byte_order::big}) {
             SCOPED_TRACE(std::string(c.what) + (order == byte_order::big ? " big" : " little"));
-            header_fields fields{.nx = 2, .ny = 1, .nz = static_cast<std::int16_t>(c.datatype == 0 ? 1 : 2),
-                                 .datatype = c.datatype, .bitpix = c.bitpix, .spacing = {}};
+            header_fields fields{.nx = 2,
+                                 .ny = 1,
+                                 .nz = static_cast<std::int16_t>(c.datatype == 0 ? 1 : 2),
+                                 .datatype = c.datatype,
+                                 .bitpix = c.bitpix,
+                                 .spacing = {}};
             write_pair(dir / "v", header_bytes(fields, order), c.samples(order));
             analyze_image image;
-            ASSERT_EQ(status_number(read_analyze_image((dir / "v").string(), image, c.signed_16bit).status), 0);
+            ASSERT_EQ(status_number(
+                          read_analyze_image((dir / "v").string(), image, c.signed_16bit).status),
+                      0);
             float min = 1e30f, max = -1e30f;
             for (int i = 0; i < 4; ++i) {
                 const float want = c.expected[i];
@@ -95,16 +103,24 @@ TEST(AnalyzeReader, FailureStatuses) {
         {"float image short", {.nx = 3}, std::string(11, '\0'), 5},
         {"count beyond 32 bits", {.nx = 32767, .ny = 32767, .nz = 32767}, "", 2},
         {"zero-datatype rule beyond 32 bits",
-         {.nx = 1024, .ny = 1024, .nz = 1024, .datatype = 0, .bitpix = 64}, "", 2},
-        {"zero datatype, bitpix 32767, short image", {.datatype = 0, .bitpix = 32767},
-         std::string(4, '\0'), 5},
+         {.nx = 1024, .ny = 1024, .nz = 1024, .datatype = 0, .bitpix = 64},
+         "",
+         2},
+        {"zero datatype, bitpix 32767, short image",
+         {.datatype = 0, .bitpix = 32767},
+         std::string(4, '\0'),
+         5},
         // A 348-byte header announcing nearly 2^31 samples used to make
         // the reader allocate (and zero) 8 GB before it looked at the image.
         {"huge volume, empty image", {.nx = 32767, .ny = 256, .nz = 255}, "", 5},
-        {"huge volume, a few bytes", {.nx = 32767, .ny = 256, .nz = 255, .datatype = 2, .bitpix = 8},
-         std::string(100, '\1'), 5},
-        {"huge volume of an unsupported type", {.nx = 32767, .ny = 256, .nz = 255, .datatype = 64},
-         "", 4},
+        {"huge volume, a few bytes",
+         {.nx = 32767, .ny = 256, .nz = 255, .datatype = 2, .bitpix = 8},
+         std::string(100, '\1'),
+         5},
+        {"huge volume of an unsupported type",
+         {.nx = 32767, .ny = 256, .nz = 255, .datatype = 64},
+         "",
+         4},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -113,7 +129,8 @@ TEST(AnalyzeReader, FailureStatuses) {
         write_pair(dir / "v", header_bytes(c.fields, byte_order::big), c.samples);
         if (c.samples == "-") std::filesystem::remove(dir / "v.img");
         analyze_image image;
-        EXPECT_EQ(status_number(read_analyze_image((dir / "v").string(), image, false).status), c.status);
+        EXPECT_EQ(status_number(read_analyze_image((dir / "v").string(), image, false).status),
+                  c.status);
         EXPECT_EQ(image.header.dim[1], c.fields.nx);  // the header was read and swapped
         if (c.status != 0) {
             EXPECT_FALSE(image.data);  // no partial volume is kept
@@ -140,7 +157,9 @@ TEST(AnalyzeReader, VolumesOfSeveralChunks) {
         for (bool is_float : {true, false}) {
             SCOPED_TRACE(std::string(is_float ? "float" : "16-bit") +
                          (order == byte_order::big ? " big" : " little"));
-            const header_fields fields{.nx = nx, .ny = ny, .nz = 1,
+            const header_fields fields{.nx = nx,
+                                       .ny = ny,
+                                       .nz = 1,
                                        .datatype = static_cast<std::int16_t>(is_float ? 16 : 4),
                                        .bitpix = static_cast<std::int16_t>(is_float ? 32 : 16),
                                        .spacing = {}};
@@ -148,7 +167,8 @@ TEST(AnalyzeReader, VolumesOfSeveralChunks) {
                 is_float ? sample_bytes(floats, order) : sample_bytes(shorts, order);
             write_pair(dir / "v", header_bytes(fields, order), samples);
             analyze_image image;
-            ASSERT_EQ(status_number(read_analyze_image((dir / "v").string(), image, false).status), 0);
+            ASSERT_EQ(status_number(read_analyze_image((dir / "v").string(), image, false).status),
+                      0);
             for (std::size_t i = 0; i < floats.size(); i += 997) {
                 ASSERT_EQ(image.data[i], is_float ? floats[i] : shorts[i]) << i;
             }
@@ -160,14 +180,16 @@ TEST(AnalyzeReader, VolumesOfSeveralChunks) {
             write_pair(dir / "v", header_bytes(fields, order),
                        samples.substr(0, kept * (is_float ? 4 : 2)));
             analyze_image cut;
-            EXPECT_EQ(status_number(read_analyze_image((dir / "v").string(), cut, false).status), 5);
+            EXPECT_EQ(status_number(read_analyze_image((dir / "v").string(), cut, false).status),
+                      5);
         }
     }
 }
 
 // The in-memory form used for fuzzing reads what the file form reads.
 TEST(AnalyzeReader, FromHeaderBytesAndOpenStream) {
-    const std::string header = header_bytes({.nx = 2, .datatype = 4, .bitpix = 16}, byte_order::big);
+    const std::string header =
+        header_bytes({.nx = 2, .datatype = 4, .bitpix = 16}, byte_order::big);
     const std::string samples = sample_bytes<std::uint16_t>({9, 40000}, byte_order::big);
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
@@ -176,7 +198,8 @@ TEST(AnalyzeReader, FromHeaderBytesAndOpenStream) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(header.data());
     analyze_image image;
     EXPECT_EQ(status_number(read_analyze_image({bytes, 347}, file, image, false).status), 6);
-    EXPECT_EQ(status_number(read_analyze_image({bytes, header.size()}, file, image, false).status), 0);
+    EXPECT_EQ(status_number(read_analyze_image({bytes, header.size()}, file, image, false).status),
+              0);
     EXPECT_EQ(image.data[1], 40000.0f);
     EXPECT_EQ(image.max_intensity, 40000.0f);
     std::fclose(file);
@@ -191,9 +214,15 @@ TEST(AnalyzeReader, ImageFromAStreamOfUnknownLength) {
         const char* command;  // writes the image bytes
         int status;
     } const cases[] = {
-        {"whole", {.nx = 3, .datatype = 4, .bitpix = 16}, "printf '\\001\\000\\002\\000\\003\\000'", 0},
+        {"whole",
+         {.nx = 3, .datatype = 4, .bitpix = 16},
+         "printf '\\001\\000\\002\\000\\003\\000'",
+         0},
         {"short", {.nx = 4, .datatype = 4, .bitpix = 16}, "printf '\\001\\000\\002\\000'", 5},
-        {"huge header, short stream", {.nx = 32767, .ny = 256, .nz = 255}, "head -c 3000000 /dev/zero", 5},
+        {"huge header, short stream",
+         {.nx = 32767, .ny = 256, .nz = 255},
+         "head -c 3000000 /dev/zero",
+         5},
         {"several blocks", {.nx = 1000, .ny = 1000}, "head -c 4000000 /dev/zero", 0},
     };
     for (const Case& c : cases) {
@@ -202,9 +231,12 @@ TEST(AnalyzeReader, ImageFromAStreamOfUnknownLength) {
         std::FILE* pipe = ::popen(c.command, "r");
         ASSERT_NE(pipe, nullptr);
         analyze_image image;
-        EXPECT_EQ(status_number(read_analyze_image({reinterpret_cast<const unsigned char*>(header.data()), header.size()},
-                                     pipe, image, false).status),
-                  c.status);
+        EXPECT_EQ(
+            status_number(read_analyze_image({reinterpret_cast<const unsigned char*>(header.data()),
+                                              header.size()},
+                                             pipe, image, false)
+                              .status),
+            c.status);
         ::pclose(pipe);
         EXPECT_EQ(static_cast<bool>(image.data), c.status == 0);
         if (c.status == 0 && c.fields.nx == 3) {

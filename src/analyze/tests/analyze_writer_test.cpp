@@ -1,14 +1,14 @@
-#include <levelset_prep/analyze/analyze_writer.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_writer.hpp>
+
 #include "test_files.hpp"
 
 namespace {
@@ -44,12 +44,12 @@ TEST(AnalyzeWriter, WriteValueRoundsAndClamps) {
         float value;
         std::string bytes;
     } cases[] = {
-        {2, 8, false, 2.5f, native<std::uint8_t>(2)},     // an exact half goes down
+        {2, 8, false, 2.5f, native<std::uint8_t>(2)},  // an exact half goes down
         {2, 8, false, 2.6f, native<std::uint8_t>(3)},
         {2, 8, false, 254.6f, native<std::uint8_t>(255)},
         {2, 8, false, 300.0f, native<std::uint8_t>(255)},
         {2, 8, false, -4.0f, native<std::uint8_t>(0)},
-        {2, 8, false, nan, native<std::uint8_t>(255)},    // NaN fails the upper test
+        {2, 8, false, nan, native<std::uint8_t>(255)},  // NaN fails the upper test
         {4, 16, true, -2.5f, native<std::int16_t>(-3)},
         {4, 16, true, 40000.0f, native<std::int16_t>(32767)},
         {4, 16, true, -40000.0f, native<std::int16_t>(-32767)},
@@ -61,11 +61,11 @@ TEST(AnalyzeWriter, WriteValueRoundsAndClamps) {
         {8, 32, false, -3e9f, native<std::int32_t>(-2147000064)},
         {8, 32, false, -INFINITY, native<std::int32_t>(-2147000064)},
         {8, 32, false, 1000000.5f, native<std::int32_t>(1000000)},
-        {16, 32, false, 2.5f, native<float>(2.5f)},       // floats are not rounded
+        {16, 32, false, 2.5f, native<float>(2.5f)},  // floats are not rounded
         {0, 64, false, -7.25f, native<float>(-7.25f)},
         {0, 0, false, 1.5f, native<float>(1.5f)},
-        {0, 48, false, 1.5f, ""},                         // bitpix not a multiple of 32
-        {64, 64, false, 1.5f, ""},                        // no sample type to write
+        {0, 48, false, 1.5f, ""},   // bitpix not a multiple of 32
+        {64, 64, false, 1.5f, ""},  // no sample type to write
     };
     TempDir dir;
     for (const auto& c : cases) {
@@ -99,11 +99,16 @@ TEST(AnalyzeWriter, RoundTripThroughTheReader) {
         SCOPED_TRACE(c.datatype);
         const analyze_image image = image_of(c.datatype, c.bitpix, source);
         analyze_writer writer(image);
-        ASSERT_EQ(status_number(writer.write_image(image, c.signed_16bit, (dir / "rt").string(), true).status), 0);
+        ASSERT_EQ(
+            status_number(
+                writer.write_image(image, c.signed_16bit, (dir / "rt").string(), true).status),
+            0);
         EXPECT_EQ(writer.index, writer.voxel_count);
         writer.open_image_file((dir / "other").string(), false);  // closes the written file
         analyze_image back;
-        ASSERT_EQ(status_number(read_analyze_image((dir / "rt.hdr").string(), back, c.signed_16bit).status), 0);
+        ASSERT_EQ(status_number(
+                      read_analyze_image((dir / "rt.hdr").string(), back, c.signed_16bit).status),
+                  0);
         for (std::size_t i = 0; i < source.size(); ++i) EXPECT_EQ(back.data[i], c.expected[i]) << i;
     }
 }
@@ -118,17 +123,22 @@ TEST(AnalyzeWriter, Lifecycle) {
     EXPECT_EQ(status_number(once.write_image(image, false, name, true).status), 2);  // still open
     analyze_writer opened(image);
     ASSERT_FALSE(opened.open_image_file((dir / "x").string(), false));
-    EXPECT_EQ(status_number(opened.write_image(image, false, (dir / "y").string(), true).status), 2);
+    EXPECT_EQ(status_number(opened.write_image(image, false, (dir / "y").string(), true).status),
+              2);
 
     analyze_writer failed(image);
     EXPECT_TRUE(failed.open_image_file((dir / "missing" / "v").string(), false));
     EXPECT_EQ(status_number(failed.status), 2);
-    EXPECT_EQ(status_number(failed.write_image(image, false, (dir / "z").string(), true).status), 2);
+    EXPECT_EQ(status_number(failed.write_image(image, false, (dir / "z").string(), true).status),
+              2);
     EXPECT_FALSE(fs::exists(dir / "z.hdr") || fs::exists(dir / "z.img"));
 
     // A source with fewer samples than the image is refused before any file.
     const analyze_image small = image_of(16, 32, {1, 2});
-    EXPECT_EQ(status_number(analyze_writer(image).write_image(small, false, (dir / "s").string(), true).status), 2);
+    EXPECT_EQ(
+        status_number(
+            analyze_writer(image).write_image(small, false, (dir / "s").string(), true).status),
+        2);
     EXPECT_FALSE(fs::exists(dir / "s.img"));
 }
 
@@ -137,7 +147,10 @@ TEST(AnalyzeWriter, OverwriteOffKeepsBothFiles) {
     testing_support::write_file(dir / "v.hdr", "old header");
     testing_support::write_file(dir / "v.img", "old image");
     const analyze_image image = image_of(16, 32, {1});
-    EXPECT_EQ(status_number(analyze_writer(image).write_image(image, false, (dir / "v").string(), false).status), 4);
+    EXPECT_EQ(
+        status_number(
+            analyze_writer(image).write_image(image, false, (dir / "v").string(), false).status),
+        4);
     EXPECT_EQ(read_file(dir / "v.hdr"), "old header");
     EXPECT_EQ(read_file(dir / "v.img"), "old image");
 }
@@ -145,7 +158,10 @@ TEST(AnalyzeWriter, OverwriteOffKeepsBothFiles) {
 TEST(AnalyzeWriter, UnwritableTypeGivesCompleteHeaderAndEmptyImage) {
     TempDir dir;
     const analyze_image image = image_of(64, 64, {1, 2});
-    EXPECT_EQ(status_number(analyze_writer(image).write_image(image, false, (dir / "d").string(), true).status), 0);
+    EXPECT_EQ(
+        status_number(
+            analyze_writer(image).write_image(image, false, (dir / "d").string(), true).status),
+        0);
     EXPECT_EQ(read_file(dir / "d.hdr").size(), 348u);
     EXPECT_EQ(read_file(dir / "d.img"), "");
 }
@@ -156,9 +172,15 @@ TEST(AnalyzeWriter, IncompleteWritesAreReported) {
     TempDir dir;
     const analyze_image image = image_of(16, 32, {1, 2});
     fs::create_symlink("/dev/full", dir / "h.hdr");
-    EXPECT_EQ(status_number(analyze_writer(image).write_image(image, false, (dir / "h").string(), true).status), 1);
+    EXPECT_EQ(
+        status_number(
+            analyze_writer(image).write_image(image, false, (dir / "h").string(), true).status),
+        1);
     fs::create_symlink("/dev/full", dir / "i.img");
-    EXPECT_EQ(status_number(analyze_writer(image).write_image(image, false, (dir / "i").string(), true).status), 2);
+    EXPECT_EQ(
+        status_number(
+            analyze_writer(image).write_image(image, false, (dir / "i").string(), true).status),
+        2);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include <levelset_prep/analyze/byte_image_files.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/analyze/byte_image_files.hpp>
 
 #include "analyze_test_files.hpp"
 
@@ -49,7 +49,10 @@ TEST(ByteImageFiles, ReadStatuses) {
         {"float pair", {.nx = 3}, std::string(12, '\0'), 4},
         // A small header must not buy a buffer of 2 GB before the image
         // file has shown its bytes.
-        {"huge mask, short image", {.nx = 32767, .ny = 256, .nz = 255, .datatype = 2, .bitpix = 8}, "ab", 5},
+        {"huge mask, short image",
+         {.nx = 32767, .ny = 256, .nz = 255, .datatype = 2, .bitpix = 8},
+         "ab",
+         5},
         {"huge float pair", {.nx = 32767, .ny = 256, .nz = 255}, "", 4},
         {"count beyond 32 bits", {.nx = 32767, .ny = 32767, .nz = 3, .datatype = 2}, "", 2},
         {"short image", {.nx = 3, .datatype = 2, .bitpix = 8}, "ab", 5},
@@ -59,7 +62,8 @@ TEST(ByteImageFiles, ReadStatuses) {
         SCOPED_TRACE(c.what);
         write_pair(dir / "m", header_bytes(c.fields, byte_order::big), c.samples);
         analyze_byte_image mask;
-        EXPECT_EQ(status_number(read_analyze_byte_image((dir / "m").string(), mask).status), c.status);
+        EXPECT_EQ(status_number(read_analyze_byte_image((dir / "m").string(), mask).status),
+                  c.status);
         ASSERT_EQ(static_cast<bool>(mask.data), c.status == 0);
         if (c.status == 0) {
             EXPECT_EQ(mask.data[2], 'c');
@@ -76,15 +80,20 @@ TEST(ByteImageFiles, WriteStatuses) {
     const analyze_byte_image mask = mask_3x2x2();
     testing_support::write_file(dir / "old.hdr", "old header");
     testing_support::write_file(dir / "old.img", "old image");
-    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "old").string(), mask, false).status), 4);
+    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "old").string(), mask, false).status),
+              4);
     EXPECT_EQ(read_file(dir / "old.hdr"), "old header");
     EXPECT_EQ(read_file(dir / "old.img"), "old image");
-    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "old").string(), mask, true).status), 0);
+    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "old").string(), mask, true).status),
+              0);
     EXPECT_EQ(read_file(dir / "old.img").size(), 12u);
 
-    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "missing" / "m").string(), mask, true).status), 1);
+    EXPECT_EQ(status_number(
+                  write_analyze_byte_image((dir / "missing" / "m").string(), mask, true).status),
+              1);
     fs::create_symlink("/dev/full", dir / "full.img");
-    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "full").string(), mask, true).status), 2);
+    EXPECT_EQ(status_number(write_analyze_byte_image((dir / "full").string(), mask, true).status),
+              2);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include <levelset_prep/analyze/byte_order.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/analyze/byte_order.hpp>
 
 namespace {
 
@@ -33,7 +33,7 @@ TEST(ByteOrder, SwapHeaderTouchesExactlyTheListedFields) {
     unsigned char before[348];
     for (int i = 0; i < 348; ++i) before[i] = static_cast<unsigned char>(i * 7 + 1);
     const std::vector<std::pair<int, int>> swapped = {
-        {0, 4}, {32, 4}, {40, 2}, {42, 2}, {44, 2}, {46, 2}, {48, 2}, {70, 2}, {72, 2},
+        {0, 4},  {32, 4}, {40, 2}, {42, 2}, {44, 2}, {46, 2},  {48, 2},  {70, 2}, {72, 2},
         {80, 4}, {84, 4}, {88, 4}, {92, 4}, {96, 4}, {100, 4}, {140, 4}, {144, 4}};
     unsigned char expected[348];
     std::memcpy(expected, before, 348);

@@ -1,11 +1,11 @@
-#include <levelset_prep/levelset/level_set.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/levelset/level_set.hpp>
 
 using namespace levelset_prep;
 
@@ -44,6 +44,7 @@ TEST(InterpolateSd, SamplesAndBounds) {
         std::int16_t level;
         float expected;
     };
+    // clang-format off
     const Case cases[] = {
         {"origin is grid point (3,3,3)", 0, 0, 0, 1, 30303},
         {"x = -1.5 is grid x 0, inside", -1.5f, 0, 0, 1, 30300},
@@ -63,6 +64,7 @@ TEST(InterpolateSd, SamplesAndBounds) {
         {"level 0 has no grid", 0, 0, 0, 0, 800},
         {"level 4 has no grid", 0, 0, 0, 4, 800},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(interpolate_sd(c.x, c.y, c.z, grid.data(), param, c.level), c.expected) << c.what;
     }
@@ -108,11 +110,13 @@ TEST(ReadLevelSet, ShortOrBrokenFilesNameBothCounts) {
         std::string text;
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {values(32767), "ls.txt: holds 32767 values; the grid needs 32768 (32 x 32 x 32)"},
         {values(100, "abc 1 2"), "holds 100 values before 'abc', which is not a number; the grid needs 32768"},
         {"", "holds 0 values; the grid needs 32768"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::vector<float> grid(static_cast<std::size_t>(param.grid1_count));
         textio::TokenScanner scanner(c.text);

@@ -1,11 +1,10 @@
-#include <levelset_prep/levelset/zero_removal.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <levelset_prep/levelset/level_set.hpp>
+#include <levelset_prep/levelset/zero_removal.hpp>
 
 using namespace levelset_prep;
 
@@ -32,7 +31,8 @@ struct Scene {
         nodes.insert(nodes.end(), {(i - 3) / 2.0, 0.0, 0.0});
         grid[i + 3 * 32 + 3 * 32 * 32] = value;
     }
-    void tet(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t attribute) {
+    void tet(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+             std::int32_t attribute) {
         tets.insert(tets.end(), {a, b, c, d, attribute});
     }
 
@@ -47,8 +47,8 @@ struct Scene {
         Result result;
         std::vector<double> nodes_out(nodes.size(), -1.0);
         std::vector<std::int32_t> tets_out(tets.size(), -9);
-        EXPECT_FALSE(levelset::remove_zeros(nodes.data(), nodes_out.data(), tets.data(), tets_out.data(),
-                                            grid.data(), param,
+        EXPECT_FALSE(levelset::remove_zeros(nodes.data(), nodes_out.data(), tets.data(),
+                                            tets_out.data(), grid.data(), param,
                                             [&] { ++result.cast_calls; }));
         nodes_out.resize(3 * static_cast<std::size_t>(param.nodes_number_out[1]));
         tets_out.resize(5 * static_cast<std::size_t>(param.tets_number_out[1]));
@@ -79,6 +79,7 @@ TEST(RemoveZeros, NearnessDecidesEachZeroTetOnItsOwn) {
         std::vector<std::int32_t> kept_tets;  // output, renumbered
         int kept_nodes;
     };
+    // clang-format off
     const Case cases[] = {
         {"exactly 6.0 is not near", {6, 6, 6, 6, 6, 6}, {0, 1, 2, 3, 0}, {}, 0},
         {"next float below 6.0 is near", {6, 6, below_six, 6, 6, 6}, {0, 1, 2, 3, 0}, {0, 1, 2, 3, 0}, 4},
@@ -93,6 +94,7 @@ TEST(RemoveZeros, NearnessDecidesEachZeroTetOnItsOwn) {
         {"no tets drops every node", {0, 0, 0, 0, 0, 0}, {}, {}, 0},
         {"repeated node in a tet", {9, 9, 9, 9, 9, 9}, {5, 5, 0, 0, 3}, {1, 1, 0, 0, 3}, 2},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Scene scene;
         for (int i = 0; i < 6; ++i) scene.node(3 + i, c.values[i]);
@@ -100,7 +102,8 @@ TEST(RemoveZeros, NearnessDecidesEachZeroTetOnItsOwn) {
         const auto result = scene.clean();
         EXPECT_EQ(result.tets, c.kept_tets) << c.what;
         EXPECT_EQ(scene.param.nodes_number_out[1], c.kept_nodes) << c.what;
-        EXPECT_EQ(scene.param.tets_number_out[1], static_cast<int>(c.kept_tets.size() / 5)) << c.what;
+        EXPECT_EQ(scene.param.tets_number_out[1], static_cast<int>(c.kept_tets.size() / 5))
+            << c.what;
     }
 }
 

@@ -1,10 +1,10 @@
-#include <levelset_prep/mesh/mesh_files.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/mesh/mesh_files.hpp>
 
 #include "test_files.hpp"
 
@@ -24,7 +24,8 @@ RunParameters with_counts(std::int32_t nodes, std::int32_t tets) {
     return param;
 }
 
-textio::MaybeError nodes_from(const std::string& text, std::int32_t count, std::vector<double>& nodes) {
+textio::MaybeError nodes_from(const std::string& text, std::int32_t count,
+                              std::vector<double>& nodes) {
     nodes.assign(3 * static_cast<std::size_t>(count), -1.0);
     textio::TokenScanner scanner(text);
     return mesh::read_nodes(nodes.data(), scanner, "in.node", 1, with_counts(count, 0));
@@ -39,11 +40,13 @@ textio::MaybeError tets_from(const std::string& text, std::int32_t nodes, std::i
 
 TEST(ReadNodes, LayoutsThatReadTheSame) {
     const std::vector<double> expected = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1.5e-3};
+    // clang-format off
     const char* const texts[] = {
         "4 3\n1 0.0 0.0 0.0\n2 1.0 0.0 0.0\n3 0.0 1.0 0.0\n4 0.0 0.0 1.5e-3\n",
         "4 3 1 0 0 0 2 1 0 0 3 0 1 0 4 0 0 .0015",               // all on one line
         "4\n3\n7\n0\n0\n0\n\n9 +1. 0 0\r\n3 0 1 0 1 0 0 1.5E-03 extra 5 6",  // split, renumbered, trailing data
     };
+    // clang-format on
     for (const char* text : texts) {
         std::vector<double> nodes;
         ASSERT_FALSE(nodes_from(text, 4, nodes)) << text;
@@ -64,6 +67,7 @@ TEST(ReadNodes, BadInputNamesFileRecordAndValue) {
         std::int32_t count;
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {"", 0, "in.node: file ends before the node count"},
         {"x 3", 0, "node count 'x' is not a whole number"},
@@ -75,6 +79,7 @@ TEST(ReadNodes, BadInputNamesFileRecordAndValue) {
         {"2 3 1 0 0 0 2 0", 2, "file ends in node record 2, before its y coordinate"},
         {"3 3 1 0 0 0", 2, "node count changed from 2 to 3"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::vector<double> nodes;
         const auto error = nodes_from(c.text, c.count, nodes);
@@ -88,6 +93,7 @@ TEST(ReadElements, BadInputNamesFileRecordAndValue) {
         const char* text;
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {"1 4 1\n1 0 2 3 4 0", "in.ele: element record 1: first node number 0 is outside 1 to 4"},
         {"1 4 1\n1 1 2 3 5 0", "element record 1: fourth node number 5 is outside 1 to 4"},
@@ -96,6 +102,7 @@ TEST(ReadElements, BadInputNamesFileRecordAndValue) {
         {"1 4\n", "file ends before the attributes per element"},
         {"1 4 1\n1 1 2 3", "file ends in element record 1, before its fourth node number"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::vector<std::int32_t> tets;
         const auto error = tets_from(c.text, 4, 1, tets);
@@ -109,7 +116,8 @@ TEST(ReadMeshSizes, TakesTheFirstNumberOfEachFile) {
     write_file(dir / "a.node", "4 3\n1 0 0 0\n2 1 0 0\n3 0 1 0\n4 0 0 1\n");
     write_file(dir / "a.ele", "1 4 1\n1 1 2 3 4 0\n");
     RunParameters param;
-    ASSERT_FALSE(mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param));
+    ASSERT_FALSE(
+        mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param));
     EXPECT_EQ(param.nodes_number[1], 4);
     EXPECT_EQ(param.tets_number[1], 1);
 }
@@ -122,8 +130,9 @@ TEST(ReadMeshSizes, RefusesCountsTheFileCannotHold) {
     const auto error =
         mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param);
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message().find("node count 2147483647 is more than the file's 21 bytes can hold"),
-              std::string::npos)
+    EXPECT_NE(
+        error->message().find("node count 2147483647 is more than the file's 21 bytes can hold"),
+        std::string::npos)
         << error->message();
     EXPECT_EQ(param.nodes_number[1], 0);
 }
@@ -139,14 +148,16 @@ TEST(ReadMeshSizes, RefusesAPipe) {
     const auto error = mesh::read_mesh_sizes(name, (dir / "a.ele").string(), 1, param);
     ::pclose(pipe);
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->message(), name + ": not a regular file: the node file is read twice, once for its count");
+    EXPECT_EQ(error->message(),
+              name + ": not a regular file: the node file is read twice, once for its count");
     EXPECT_EQ(param.nodes_number[1], 0);
 }
 
 TEST(ReadMeshSizes, MissingFilesAreOpenFailuresNodeFileFirst) {
     TempDir dir;
     RunParameters param;
-    auto error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
+    auto error =
+        mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->cannot_open);
     EXPECT_NE(error->message().find("no.node: cannot open node file: No such file or directory"),
@@ -166,19 +177,17 @@ WrittenMesh write_mesh(const std::vector<double>& nodes, const std::vector<std::
     RunParameters param;
     param.nodes_number_out[1] = static_cast<std::int32_t>(nodes.size() / 3);
     param.tets_number_out[1] = static_cast<std::int32_t>(tets.size() / 5);
-    const auto error = mesh::write_nodes_and_tets(nodes.data(), tets.data(), param, 1,
-                                                      (dir / "o.node").string(),
-                                                      (dir / "o.ele").string());
+    const auto error = mesh::write_nodes_and_tets(
+        nodes.data(), tets.data(), param, 1, (dir / "o.node").string(), (dir / "o.ele").string());
     EXPECT_FALSE(error);
     return {read_file(dir / "o.node"), read_file(dir / "o.ele")};
 }
 
 TEST(WriteNodesAndTets, FormatsLikeADefaultStream) {
-    const WrittenMesh mesh = write_mesh(
-        {0, 0.5, 1.25, 123.456789, 0.0001, 0.00001, 200000, 2500000, -3},
-        {0, 1, 2, 3, 7, 2, 1, 0, 1, -4});
-    EXPECT_EQ(mesh.nodes,
-              "3 3\n1 0 0.5 1.25\n2 123.457 0.0001 1e-05\n3 200000 2.5e+06 -3\n");
+    const WrittenMesh mesh =
+        write_mesh({0, 0.5, 1.25, 123.456789, 0.0001, 0.00001, 200000, 2500000, -3},
+                   {0, 1, 2, 3, 7, 2, 1, 0, 1, -4});
+    EXPECT_EQ(mesh.nodes, "3 3\n1 0 0.5 1.25\n2 123.457 0.0001 1e-05\n3 200000 2.5e+06 -3\n");
     EXPECT_EQ(mesh.tets, "2 4 1\n1 1 2 3 4 7\n2 3 2 1 2 -4\n");
 }
 
@@ -196,9 +205,9 @@ TEST(WriteNodesAndTets, FailedElementFileLeavesBothTargetsUnchanged) {
     RunParameters param;
     param.nodes_number_out[1] = 1;
     param.tets_number_out[1] = 1;
-    const auto error = mesh::write_nodes_and_tets(nodes.data(), tets.data(), param, 1,
-                                                      (dir / "o.node").string(),
-                                                      (dir / "missing" / "o.ele").string());
+    const auto error =
+        mesh::write_nodes_and_tets(nodes.data(), tets.data(), param, 1, (dir / "o.node").string(),
+                                   (dir / "missing" / "o.ele").string());
     ASSERT_TRUE(error);
     EXPECT_NE(error->message().find("missing/o.ele: cannot create output file"), std::string::npos);
     EXPECT_EQ(read_file(dir / "o.node"), "old nodes");

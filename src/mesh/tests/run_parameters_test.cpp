@@ -1,8 +1,8 @@
-#include <levelset_prep/mesh/run_parameters.hpp>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <levelset_prep/mesh/run_parameters.hpp>
 
 using namespace levelset_prep;
 
@@ -21,6 +21,7 @@ TEST(RunParameters, ExtentsRoundUpAndDeriveThreeLevels) {
         int size[3];
         int grid1[4], grid2[4], grid3[4];  // nx, ny, nz, count
     };
+    // clang-format off
     const Case cases[] = {
         {"100 101 8", {100, 104, 8}, {232, 240, 48, 21381120}, {132, 136, 40, 5744640},
          {82, 84, 36, 1983744}},
@@ -31,6 +32,7 @@ TEST(RunParameters, ExtentsRoundUpAndDeriveThreeLevels) {
         {"-3 -6 -1", {-3, -6, -1}, {26, 20, 30, 124800}, {30, 26, 32, 199680},
          {32, 30, 32, 245760}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         RunParameters param;
         ASSERT_FALSE(read_text(param, c.text)) << c.text;
@@ -49,12 +51,14 @@ TEST(RunParameters, ExtentsRoundUpAndDeriveThreeLevels) {
 }
 
 TEST(RunParameters, OnlyTheFirstThreeValuesMatter) {
+    // clang-format off
     const char* const texts[] = {
         "12 16 20",
         "12 16 20 0.01 100 1 2 3 4 5 6 7 8 9 10 11",
         "12\n16\n20\n garbage that is never read 1e999",
         "+12 16 20 0.5",
     };
+    // clang-format on
     for (const char* text : texts) {
         RunParameters param;
         param.nodes_number[1] = 99;  // every count is cleared
@@ -71,6 +75,7 @@ TEST(RunParameters, BadExtentsAreRefusedAndLeaveTheRecord) {
         const char* text;
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {"", "first grid extent is missing"},
         {"10 20", "third grid extent is missing"},
@@ -87,6 +92,7 @@ TEST(RunParameters, BadExtentsAreRefusedAndLeaveTheRecord) {
         {"777777777 773777777 50", "too large"},
         {"2147483647 2147483647 2147483647", "too large"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         RunParameters param;
         param.size_x = 77;

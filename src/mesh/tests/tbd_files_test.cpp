@@ -1,9 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <levelset_prep/mesh/tbd_files.hpp>
+
 #include "test_files.hpp"
 
 using namespace levelset_prep;
@@ -32,16 +33,19 @@ TEST(ReadNodeTbdFile, ReadsTheRecordsCountNotTheFiles) {
         std::int32_t count;
         std::vector<std::int32_t> first, second;
     };
+    // clang-format off
     const Case cases[] = {
         {2, {4, 5, -7}, {8, 9, -7}},
         {0, {-7, -7, -7}, {-7, -7, -7}},  // arrays untouched
         {3, {4, 5, 6}, {8, 9, 10}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         RunParameters param;
         param.tbd_size[2] = c.count;
         std::vector<std::int32_t> first(3, -7), second(3, -7);
-        ASSERT_FALSE(mesh::read_node_tbd_file((dir / "a.tbd").string(), first.data(), second.data(), 2, param));
+        ASSERT_FALSE(mesh::read_node_tbd_file((dir / "a.tbd").string(), first.data(), second.data(),
+                                              2, param));
         EXPECT_EQ(first, c.first) << c.count;
         EXPECT_EQ(second, c.second) << c.count;
     }
@@ -53,6 +57,7 @@ TEST(NodeTbdFiles, FaultsAreReported) {
         const char* text;  // nullptr: no file
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {nullptr, "cannot open node tbd file"},
         {"2\n1 5 9\n2 6", "file ends in tbd record 2, before its second reference"},
@@ -60,6 +65,7 @@ TEST(NodeTbdFiles, FaultsAreReported) {
         {"2\n1 5 9\n2 -2147483648 10", "tbd record 2: reference -2147483648 is out of range"},
         {"", "file ends before the tbd count"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const std::string path = (dir / "f.tbd").string();
         std::filesystem::remove(path);
@@ -86,19 +92,21 @@ TEST(WriteNodeTbdFile, NumbersFromTheNextLevelsCountAndTakesMarksThere) {
     const std::vector<std::int32_t> first = {0, 2147483647}, second = {3, -1};
     std::vector<std::int16_t> marks(12, 5);
     marks[10] = -1;
-    ASSERT_FALSE(mesh::write_node_tbd_file(first.data(), second.data(), path, 1, marks.data(), param));
+    ASSERT_FALSE(
+        mesh::write_node_tbd_file(first.data(), second.data(), path, 1, marks.data(), param));
     EXPECT_EQ(read_file(path), "2\n11 1 4 -1\n12 2147483648 0 5\n");
 
     param.tbd_size_out[3] = 0;
-    ASSERT_FALSE(mesh::write_node_tbd_file(first.data(), second.data(), path, 3, marks.data(), param));
+    ASSERT_FALSE(
+        mesh::write_node_tbd_file(first.data(), second.data(), path, 3, marks.data(), param));
     EXPECT_EQ(read_file(path), "0\n");
 }
 
 TEST(WriteNodeTbdFile, UnwritableTargetIsAnError) {
     TempDir dir;
     RunParameters param;
-    const auto error = mesh::write_node_tbd_file(nullptr, nullptr, (dir / "no" / "x.tbd").string(), 1,
-                                                     nullptr, param);
+    const auto error = mesh::write_node_tbd_file(nullptr, nullptr, (dir / "no" / "x.tbd").string(),
+                                                 1, nullptr, param);
     ASSERT_TRUE(error);
     EXPECT_NE(error->message().find("cannot create output file"), std::string::npos);
 }

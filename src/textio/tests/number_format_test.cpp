@@ -1,7 +1,3 @@
-#include <levelset_prep/textio/number_format.hpp>
-
-#include <gtest/gtest.h>
-
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -11,6 +7,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/textio/number_format.hpp>
 
 using namespace levelset_prep;
 
@@ -28,11 +28,13 @@ std::string streamed(double value) {
 }
 
 TEST(NumberFormat, GeneralNotationExamples) {
+    // clang-format off
     const std::pair<double, const char*> cases[] = {
         {123.456789, "123.457"}, {0.0001, "0.0001"}, {0.00001, "1e-05"}, {200000, "200000"},
         {2500000, "2.5e+06"},    {-3, "-3"},         {0, "0"},           {-0.0, "-0"},
         {0.5, "0.5"},            {1.25, "1.25"},     {999999.5, "1e+06"}, {-2147483648.0, "-2.14748e+09"},
     };
+    // clang-format on
     for (const auto& [value, text] : cases) EXPECT_EQ(formatted(value), text) << value;
 }
 
@@ -61,10 +63,11 @@ TEST(NumberFormat, MatchesToCharsEverywhere) {
                                                  std::chars_format::general, 6)
                                        .ptr);
     };
-    std::vector<double> values = {123456.5,  123457.5, 999999.5,  9999995.0, 0.000099999951,
-                                  99999.95,  1e-5,     1e-4,      1e22,      1e23,
-                                  1e-17,     1e-18,    1e27,      1e28,      5e-324,
-                                  1.7976931348623157e308, 2.5e-308, 0.1,     0.3};
+    std::vector<double> values = {123456.5,       123457.5, 999999.5, 9999995.0,
+                                  0.000099999951, 99999.95, 1e-5,     1e-4,
+                                  1e22,           1e23,     1e-17,    1e-18,
+                                  1e27,           1e28,     5e-324,   1.7976931348623157e308,
+                                  2.5e-308,       0.1,      0.3};
     std::mt19937_64 generator(7);
     for (int i = 0; i < 200000; ++i) values.push_back(std::bit_cast<double>(generator()));
     std::uniform_real_distribution<double> unit(1.0, 10.0);
@@ -99,8 +102,8 @@ TEST(NumberFormat, IntegersMatchToChars) {
 }
 
 TEST(NumberFormat, IntegersMatchStream) {
-    const std::int64_t values[] = {0, -1, 7, 2147483647, std::numeric_limits<std::int32_t>::min(),
-                                   -32768, 65535};
+    const std::int64_t values[] = {
+        0, -1, 7, 2147483647, std::numeric_limits<std::int32_t>::min(), -32768, 65535};
     for (std::int64_t value : values) {
         char buffer[textio::max_number_chars];
         std::ostringstream out;

@@ -1,21 +1,21 @@
-#include <levelset_prep/textio/number_scan.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <sstream>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/textio/number_scan.hpp>
 
 using namespace levelset_prep;
 
 namespace {
 
-using textio::ScanStatus;
 using textio::scan_number;
+using textio::ScanStatus;
 
 // What a formatted stream does with the token when it must consume all of it.
 template <typename T>
@@ -25,12 +25,14 @@ bool stream_reads_whole(const std::string& token, T& value) {
     return !in.fail() && in.peek() == std::char_traits<char>::eof();
 }
 
+// clang-format off
 const char* const float_tokens[] = {
     "0", "1", "-1", "+1.5", "1.", ".5", "-.5e-3", "1e5", "1E+05", "00012", "123.456789",
     "1e-40", "3.4028234e38", "6", "5.9999995", "-0", "+.5", "1e-50", "-1e-50",
     "1e", "1e+", ".", "+", "-", "+-1", "1.5.", "0x1p3", "inf", "nan", "-inf", "infinity",
     "1e50", "12abc", "--1", "",
 };
+// clang-format on
 
 TEST(NumberScan, FloatAcceptanceMatchesStreamExtraction) {
     for (const char* token : float_tokens) {
@@ -47,8 +49,9 @@ TEST(NumberScan, FloatAcceptanceMatchesStreamExtraction) {
 }
 
 TEST(NumberScan, DoubleAcceptanceMatchesStreamExtraction) {
-    const char* const tokens[] = {"1e-320", "1e-400", "-1e-400", "1e400", "1.7976931348623157e308",
-                                  "0.1", "+2.5e+06", "1e-05", "nan", "1e", "0x10"};
+    const char* const tokens[] = {
+        "1e-320", "1e-400", "-1e-400", "1e400", "1.7976931348623157e308", "0.1", "+2.5e+06",
+        "1e-05",  "nan",    "1e",      "0x10"};
     for (const char* token : tokens) {
         double expected = 0;
         const bool stream_ok = stream_reads_whole(token, expected);
@@ -67,6 +70,7 @@ TEST(NumberScan, IntegerTokens) {
         ScanStatus status;
         std::int32_t value;
     };
+    // clang-format off
     const Case cases[] = {
         {"0", ScanStatus::ok, 0},
         {"+5", ScanStatus::ok, 5},
@@ -85,6 +89,7 @@ TEST(NumberScan, IntegerTokens) {
         {"+", ScanStatus::malformed, 0},
         {"", ScanStatus::malformed, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::int32_t value = -7;
         EXPECT_EQ(scan_number(c.token, value), c.status) << c.token;
@@ -128,6 +133,7 @@ void expect_read_matches_scan(const std::vector<std::string>& tokens) {
     }
 }
 
+// clang-format off
 const std::vector<std::string> mixed_tokens = {
     "0", "1", "-1", "+1.5", "1.", ".5", "-.5e-3", "1e5", "1E+05", "00012", "123.456789", "1e-40",
     "6", "-0", "+.5", "1e-50", "-1e-50", "1e", "1e+", ".", "+", "-", "+-1", "-+1", "1.5.", "0x1p3",
@@ -135,6 +141,7 @@ const std::vector<std::string> mixed_tokens = {
     "00000000000000000007", "99999999999", "1e400", "-1e-400", "3.4028234e38",
     "12345678901234567890123456789012345678901234567890123456789012345678901234567890.5",
 };
+// clang-format on
 
 TEST(ReadNumber, MatchesScanNumberAcrossBlockBoundaries) {
     expect_read_matches_scan<std::int32_t>(mixed_tokens);

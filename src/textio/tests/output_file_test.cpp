@@ -1,11 +1,11 @@
-#include <levelset_prep/textio/output_file.hpp>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/textio/output_file.hpp>
 
 using namespace levelset_prep;
 
@@ -23,7 +23,8 @@ class OutputFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("output_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              ("output_file_test_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);

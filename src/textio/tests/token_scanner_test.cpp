@@ -1,10 +1,10 @@
-#include <levelset_prep/textio/token_scanner.hpp>
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/textio/token_scanner.hpp>
 
 using namespace levelset_prep;
 
@@ -20,7 +20,8 @@ std::vector<std::string> all_tokens(textio::TokenScanner& scanner) {
 
 // A temporary file holding `text`, read back through a small block so that
 // tokens cross block boundaries.
-std::vector<std::string> tokens_from_file(const std::string& text, std::size_t block, bool& failed) {
+std::vector<std::string> tokens_from_file(const std::string& text, std::size_t block,
+                                          bool& failed) {
     std::FILE* file = std::tmpfile();
     std::fwrite(text.data(), 1, text.size(), file);
     std::rewind(file);

@@ -1,13 +1,15 @@
 #include "selection.hpp"
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_test_images.hpp"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
 #include <random>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_test_images.hpp"
 
 namespace levelset_prep::volume {
 namespace {

@@ -1,10 +1,11 @@
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_test_images.hpp"
+#include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <vector>
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_test_images.hpp"
 
 namespace levelset_prep::volume {
 namespace {
@@ -38,10 +39,12 @@ TEST(VolumeAccess, IndexOfMaxIsTheFirstOfEqualLargest) {
         std::vector<float> values;
         int expected;
     };
+    // clang-format off
     const Case cases[] = {
         {{5.0f}, 0},    {{3, 1, 3}, 0},   {{1, 3, 3}, 1},
         {{1, 2, 4}, 2}, {{nan, 1, 2}, 0}, {{-2, -1, -1}, 1},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(index_of_max(c.values.data(), static_cast<int>(c.values.size())), c.expected);
     std::vector<float> many(128, 1.0f);

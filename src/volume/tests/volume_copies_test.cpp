@@ -1,12 +1,13 @@
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_test_images.hpp"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_test_images.hpp"
 
 namespace levelset_prep::volume {
 namespace {
@@ -72,11 +73,13 @@ TEST(VolumeCopies, ThresholdIsStrictlyGreater) {
         float value, threshold;
         int expected;
     };
+    // clang-format off
     const Case cases[] = {
         {1.0f, 1.0f, 0}, {std::nextafter(1.0f, 2.0f), 1.0f, 1},
         {0.5f, 1.0f, 0}, {nan, 0.0f, 0},
         {0.0f, nan, 0},  {-1.0f, -2.0f, 1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         analyze_image source = make_image(2, 1, 3, c.value);
         analyze_byte_image mask;

@@ -1,12 +1,13 @@
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_test_images.hpp"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_test_images.hpp"
 
 namespace levelset_prep::volume {
 namespace {
@@ -48,9 +49,7 @@ analyze_byte_image mask_of(const analyze_image& image, std::vector<std::array<in
         mask.data[v[0] + image.header.dim[1] * (v[1] + image.header.dim[2] * v[2])] = 255;
     return mask;
 }
-std::array<int, 3> radii_of(const Plane& p) {
-    return p.at(1, 1);
-}
+std::array<int, 3> radii_of(const Plane& p) { return p.at(1, 1); }
 
 TEST(VolumeFilters, VisitXOutermostThenYThenZInPlace) {
     for (const Plane& p : planes) {
@@ -162,6 +161,7 @@ TEST(VolumeFilters, RefusedArgumentsLeaveTheImageUnchanged) {
     const auto thin = make_mask(4, 4, 2, 1);
     const auto other_reference = make_image(4, 2, 4);
     const int big = 1 << 30, wide = 1 << 15;
+    // clang-format off
     const std::pair<const char*, FilterCall> cases[] = {
         {"mean k 0", nearest_mean_call(full, 1, 1, 1, 0)},
         {"mean k -1", nearest_mean_call(full, 1, 1, 1, -1)},
@@ -177,6 +177,7 @@ TEST(VolumeFilters, RefusedArgumentsLeaveTheImageUnchanged) {
         {"smooth reference dims",
          [&](analyze_image& image) { return smooth_below(image, other_reference, 1e9f, 1); }},
     };
+    // clang-format on
     for (const auto& [name, run] : cases) {
         analyze_image image = random_image(4, 4, 4, 5);
         const std::vector<float> before = samples(image);

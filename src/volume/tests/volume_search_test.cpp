@@ -1,9 +1,10 @@
-#include <levelset_prep/volume/volume_utilities.hpp>
-#include "volume_test_images.hpp"
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <levelset_prep/volume/volume_utilities.hpp>
+
+#include "volume_test_images.hpp"
 
 namespace levelset_prep::volume {
 namespace {
@@ -21,6 +22,7 @@ struct Case {
     Voxel expected;
 };
 
+// clang-format off
 const Case cases[] = {
     {"start itself", {{5, 5, 5}, {5, 5, 6}}, {5, 5, 5}, true, {5, 5, 5}},
     {"nearest wins", {{5, 5, 8}, {5, 7, 5}}, {5, 5, 5}, true, {5, 7, 5}},
@@ -33,6 +35,7 @@ const Case cases[] = {
     {"12 away is outside the cube", {{17, 0, 0}}, {5, 0, 0}, false, {5, 0, 0}},
     {"nothing above", {}, {5, 5, 5}, false, {5, 5, 5}},
 };
+// clang-format on
 
 TEST(FindNearestAbove, NearestThenEarliestInNeighbourhoodOrder) {
     for (const Case& c : cases) {

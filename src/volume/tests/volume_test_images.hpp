@@ -1,12 +1,12 @@
 // Small in-memory volumes for the volume utility tests.
 #pragma once
 
-#include <levelset_prep/analyze/analyze_image.hpp>
-
 #include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
+
+#include <levelset_prep/analyze/analyze_image.hpp>
 
 namespace levelset_prep::volume::test {
 

@@ -52,7 +52,8 @@ inline std::uint32_t digits_value(const char* p, int length) {
         return static_cast<std::uint32_t>((word & 0x0000ffff0000ffffu) * 42949672960001u >> 32);
     } else {
         std::uint32_t value = 0;
-        for (int i = 0; i < length; ++i) value = value * 10 + static_cast<std::uint32_t>(p[i] - '0');
+        for (int i = 0; i < length; ++i)
+            value = value * 10 + static_cast<std::uint32_t>(p[i] - '0');
         return value;
     }
 }

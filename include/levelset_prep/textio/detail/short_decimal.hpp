@@ -39,7 +39,8 @@ constexpr Float exact_power_of_ten(int power) {
 template <typename Float>
 constexpr auto make_power_table() {
     std::array<Float, ExactLimits<Float>::max_power + 1> table{};
-    for (int i = 0; i <= ExactLimits<Float>::max_power; ++i) table[i] = exact_power_of_ten<Float>(i);
+    for (int i = 0; i <= ExactLimits<Float>::max_power; ++i)
+        table[i] = exact_power_of_ten<Float>(i);
     return table;
 }
 
