@@ -2,26 +2,40 @@
 // surface, drops the nodes no tetrahedron uses any more, renumbers, and
 // writes the mesh back in the layout it was read in.
 //
-//   tetclean node_file_in ele_file_in node_file_out ele_file_out level_set_file parameters_file
+//   tetclean [OPTION]... node_file_in ele_file_in node_file_out ele_file_out level_set_file
+//            parameters_file
 //
-// The main checks its arguments and reports; clean_mesh_files sequences the
-// steps, and the work is in the modules. A run uses mesh level 1 only.
+// The main reads the command line and reports; clean_mesh_files sequences the
+// steps, and the work is in the libraries. A run uses mesh level 1 only.
 #include <levelset_prep/textio/error.hpp>
 
 #include "clean_run.hpp"
+#include "command_line.hpp"
 #include "console.hpp"
-
-#ifndef TETCLEAN_VERSION
-#define TETCLEAN_VERSION "unknown"
-#endif
 
 namespace {
 
 using namespace levelset_prep;
 using namespace levelset_prep::tetclean;
 
-const char* const usage_words =
-    " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file";
+const console::FileArgument file_arguments[] = {
+    {"node_file_in", "node file: N 3, then per node: i x y z"},
+    {"ele_file_in", "element file: T 4 1, then: i n1 n2 n3 n4 region"},
+    {"node_file_out", "cleaned node file (may name node_file_in)"},
+    {"ele_file_out", "cleaned element file (may name ele_file_in)"},
+    {"level_set_file", "level-set grid values, x fastest, then y, z"},
+    {"parameters_file", "parameter file; its first three numbers: grid extents"},
+};
+
+const console::Program program{
+    "tetclean",
+    "Clean a tetrahedral mesh against a level-set grid: drop the region-0 tetrahedra\n"
+    "that lie away from the level-set surface and the nodes no tetrahedron uses any\n"
+    "more, renumber, and write the mesh in the layout it was read in.",
+    " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file",
+    file_arguments,
+    {},
+};
 
 int fail(const textio::Error& error) {
     if (error.cannot_open) console::say("Input file opening failed");
@@ -29,13 +43,13 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-int run(char** argv) {
+int run(char* const* names) {
     console::say("started");
-    if (const char* name = console::overlong_argument(argv, 6)) {
+    if (const char* name = console::overlong_argument(names, 6)) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
-    const CleanRunFiles files{argv[1], argv[2], argv[3], argv[4], argv[5], argv[6]};
+    const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
     if (auto problem = clean_mesh_files(files, console::say)) return fail(*problem);
     return 0;
 }
@@ -43,12 +57,25 @@ int run(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (console::answer_help_or_version(argc, argv, "tetclean", usage_words, TETCLEAN_VERSION)) {
-        return 0;
+    const char* invoked_as = argc > 0 ? argv[0] : "tetclean";
+    const console::CommandLine line = console::parse_command_line(argc, argv, program);
+    switch (line.action) {
+        case console::CommandLine::Action::help:
+            console::print_help(program, invoked_as);
+            return 0;
+        case console::CommandLine::Action::version:
+            console::print_version(program);
+            return 0;
+        case console::CommandLine::Action::bad_option:
+            console::print_bad_option(program, line.problem);
+            return 1;
+        case console::CommandLine::Action::run:
+            break;
     }
-    if (argc < 7) {
-        console::print_missing_parameters(argc > 0 ? argv[0] : "tetclean", usage_words);
+    console::set_quiet(line.has(console::quiet_option));
+    if (line.files.size() < 6) {
+        console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
     }
-    return run(argv);
+    return run(line.files.data());
 }

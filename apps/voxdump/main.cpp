@@ -2,7 +2,8 @@
 // pair and writes it as three text files: the voxel values, the grid
 // dimensions and the voxel spacings.
 //
-//   voxdump segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file
+//   voxdump [OPTION]... segmented_image_file ascii_image_file ascii_size_file
+//           ascii_resolution_file
 //
 // The main only sequences the steps and reports them; reading is in the
 // analyze library, the file contents in text_outputs. A failed read or write
@@ -18,12 +19,9 @@
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_file.hpp>
 
+#include "command_line.hpp"
 #include "console.hpp"
 #include "text_outputs.hpp"
-
-#ifndef VOXDUMP_VERSION
-#define VOXDUMP_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -31,8 +29,21 @@ using namespace levelset_prep;
 using namespace levelset_prep::analyze;
 using namespace levelset_prep::voxdump;
 
-const char* const usage_words =
-    " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file";
+const console::FileArgument file_arguments[] = {
+    {"segmented_image_file", "the pair: vol, vol.hdr or vol.img name both files"},
+    {"ascii_image_file", "receives every voxel as an integer, x fastest"},
+    {"ascii_size_file", "receives the three dimensions: nx ny nz"},
+    {"ascii_resolution_file", "receives the three voxel spacings"},
+};
+
+const console::Program program{
+    "voxdump",
+    "Write a volume stored as an Analyze 7.5 header/image pair as three text files:\n"
+    "its voxels, its dimensions and its voxel spacings.",
+    " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file",
+    file_arguments,
+    {},
+};
 
 using console::say;
 
@@ -50,15 +61,15 @@ textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, 
     return out.finish();
 }
 
-int run(char** argv) {
-    if (const char* name = console::overlong_argument(argv, 4)) {
+int run(char* const* names) {
+    if (const char* name = console::overlong_argument(names, 4)) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
-    const std::string image_input_file = argv[1];
-    const std::string image_output_file = argv[2];
-    const std::string size_file = argv[3];
-    const std::string resolution_file = argv[4];
+    const std::string image_input_file = names[0];
+    const std::string image_output_file = names[1];
+    const std::string size_file = names[2];
+    const std::string resolution_file = names[3];
 
     if (!pair_names(image_input_file)) {
         return fail(textio::file_error(textio::shortened_name(image_input_file),
@@ -103,13 +114,28 @@ int run(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (console::answer_help_or_version(argc, argv, "voxdump", usage_words, VOXDUMP_VERSION)) {
-        return 0;
+    const char* invoked_as = argc > 0 ? argv[0] : "voxdump";
+    const console::CommandLine line = console::parse_command_line(argc, argv, program);
+    switch (line.action) {
+        case console::CommandLine::Action::help:
+            console::print_help(program, invoked_as);
+            return 0;
+        case console::CommandLine::Action::version:
+            console::print_version(program);
+            return 0;
+        case console::CommandLine::Action::bad_option:
+        case console::CommandLine::Action::run:
+            break;
     }
+    console::set_quiet(line.has(console::quiet_option));
     say("program started");
-    if (argc < 5) {
-        console::print_missing_parameters(argc > 0 ? argv[0] : "voxdump", usage_words);
+    if (line.action == console::CommandLine::Action::bad_option) {
+        console::print_bad_option(program, line.problem);
         return 1;
     }
-    return run(argv);
+    if (line.files.size() < 4) {
+        console::print_missing_parameters(invoked_as, program.usage_words);
+        return 1;
+    }
+    return run(line.files.data());
 }

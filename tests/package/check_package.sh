@@ -36,7 +36,7 @@ done
 
 # The unpacked programs run on the bundled examples.
 cd "$work"
-[ "$("$usr/bin/tetclean" --version)" = "tetclean $(dpkg-deb -f "$(echo levelset-prep_*.deb)" Version)" ] ||
+[ "$("$usr/bin/tetclean" --version | head -n 1)" = "tetclean (levelset_prep) $(dpkg-deb -f "$(echo levelset-prep_*.deb)" Version)" ] ||
     fail "tetclean --version does not give the package version"
 "$usr/bin/voxdump" --version >/dev/null
 "$usr/bin/tetclean" "$examples/mesh.node" "$examples/mesh.ele" clean.node clean.ele \

@@ -164,11 +164,64 @@ TEST_F(TetcleanRun, HelpAndVersion) {
     for (const char* flag : {"--help", "-h"}) {
         const RunResult result = testing_support::run_program(dir.path(), program, {flag});
         EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.out, usage);
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+                  "Usage: " + program +
+                      " [OPTION]... node_file_in  ele_file_in  node_file_out  ele_file_out  "
+                      "level_set_file  parameters_file\n");
+        for (const char* word : {"\n  node_file_in ", "\n  parameters_file ", "\n  -q, --quiet ",
+                                 "\n      --version ", "man tetclean\n"}) {
+            EXPECT_NE(result.out.find(word), std::string::npos) << word;
+        }
     }
     const RunResult version = testing_support::run_program(dir.path(), program, {"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("tetclean ", 0), 0u);
+    EXPECT_EQ(version.out.rfind("tetclean (levelset_prep) 1.", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos);
+}
+
+TEST_F(TetcleanRun, OptionsComeBeforeTheFiles) {
+    write(Inputs{});
+    const std::vector<std::string> files = {"in.node", "in.ele", "out.node",
+                                            "out.ele", "ls.txt", "params.txt"};
+    ASSERT_EQ(testing_support::run_program(dir.path(), program, files).status, 0);
+    const std::string node = read_file(dir / "out.node"), ele = read_file(dir / "out.ele");
+    const std::string hint = "Try 'tetclean --help' for more information.\n";
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::string out, err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-q"}, 0, "", ""},
+        {{"--quiet"}, 0, "", ""},
+        {{"--"}, 0, full_run, ""},
+        {{"--bogus"}, 1, "", "tetclean: unrecognised option '--bogus'\n" + hint},
+        {{"-q", "-x"}, 1, "", "tetclean: unrecognised option '-x'\n" + hint},
+        {{"--quiet=yes"}, 1, "", "tetclean: option '--quiet' takes no value\n" + hint},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.front());
+        fs::remove(dir / "out.node");
+        fs::remove(dir / "out.ele");
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), files.begin(), files.end());
+        const RunResult result = testing_support::run_program(dir.path(), program, args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(read_file(dir / "out.node"), c.status == 0 ? node : "");
+        EXPECT_EQ(read_file(dir / "out.ele"), c.status == 0 ? ele : "");
+    }
+    // Quiet silences progress, never errors.
+    const RunResult failed = testing_support::run_program(
+        dir.path(), program,
+        {"-q", "none.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "tetclean: none.node: cannot open node file: No such file or directory\n");
 }
 
 // Every failure: status 1, the progress lines up to the failing step, one

@@ -153,12 +153,45 @@ TEST(VoxdumpProgram, CommandLine) {
     for (const char* help : {"--help", "-h"}) {
         const auto run = run_program(dir.path(), voxdump, {help});
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, usage);
+        EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1),
+                  "Usage: " + std::string(voxdump) +
+                      " [OPTION]... segmented_image_file ascii_image_file ascii_size_file "
+                      "ascii_resolution_file\n");
+        for (const char* word : {"\n  segmented_image_file ", "\n  ascii_resolution_file ",
+                                 "\n  -q, --quiet ", "man voxdump\n"}) {
+            EXPECT_NE(run.out.find(word), std::string::npos) << word;
+        }
     }
     const auto version = run_program(dir.path(), voxdump, {"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "voxdump " VOXDUMP_VERSION "\n");
+    EXPECT_EQ(version.out.rfind("voxdump (levelset_prep) " VOXDUMP_VERSION "\nCopyright", 0), 0u);
+    const std::string hint = "Try 'voxdump --help' for more information.\n";
+    for (auto args :
+         {std::initializer_list<std::string>{"--bogus"}, {"--bogus", "v", "i", "s", "r"}}) {
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "program started\n");
+        EXPECT_EQ(run.err, "voxdump: unrecognised option '--bogus'\n" + hint);
+    }
     EXPECT_EQ(listing(dir.path()), "");
+}
+
+TEST(VoxdumpProgram, QuietPrintsNoProgress) {
+    TempDir dir;
+    const std::string example = EXAMPLE_VOLUME;
+    const auto loud =
+        run_program(dir.path(), voxdump, {example, "a.txt", "a_size.txt", "a_res.txt"});
+    const auto quiet =
+        run_program(dir.path(), voxdump, {"--quiet", example, "q.txt", "q_size.txt", "q_res.txt"});
+    EXPECT_EQ(loud.out, "program started\nmax_intensity = 4\nimg read\n0\n");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(read_file(dir / "q.txt"), read_file(dir / "a.txt"));
+    const auto failed = run_program(dir.path(), voxdump, {"-q", "none", "q.txt", "s.txt", "r.txt"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "voxdump: none.hdr: cannot open header file: No such file or directory\n");
 }
 
 TEST(VoxdumpProgram, OverlongNamesReadNothing) {
