@@ -41,7 +41,10 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     RunParameters param;
     if (auto problem = param.read_parameter_file(files.parameters)) return problem;
     param.reserved_flag = false;
-    if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param)) return problem;
+    mesh::MeshLayout layout;
+    if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param, layout)) {
+        return problem;
+    }
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
     const std::string sizes = "old sizes found: nodes " + std::to_string(param.nodes_number[1]) +
@@ -57,9 +60,13 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
         allocate<std::int32_t>(5 * tet_count, "output element array", files.ele_in, problem);
     if (problem) return problem;
 
-    if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
+    if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param, layout.nodes)) {
+        return error;
+    }
     progress("nodes loaded");
-    if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
+    if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param, layout)) {
+        return error;
+    }
     progress("tets loaded");
 
     // The grid holds the points the level-set file gives; the level's count

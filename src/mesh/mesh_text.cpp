@@ -1,5 +1,8 @@
 #include "mesh_text.hpp"
 
+#include <cmath>
+#include <cstdint>
+
 namespace levelset_prep::mesh {
 namespace {
 
@@ -43,6 +46,30 @@ void MeshText::fail_malformed(std::string_view token, textio::ScanStatus status,
                               ? "is out of range"
                               : (whole ? "is not a whole number" : "is not a number");
     fail(place.describe() + " '" + shown + "' " + verdict);
+}
+
+bool MeshText::read_other_whole(textio::ScanStatus status, std::string_view token,
+                                std::int32_t& value, const Place& place) {
+    double written = 0;
+    if (status == textio::ScanStatus::malformed &&
+        textio::scan_number(token, written) == textio::ScanStatus::ok &&
+        written == std::trunc(written) && written >= INT32_MIN && written <= INT32_MAX) {
+        value = static_cast<std::int32_t>(written);
+        return true;
+    }
+    if (status == textio::ScanStatus::no_token) {
+        fail_missing(place);
+    } else {
+        fail_malformed(token, status, place, true);
+    }
+    return false;
+}
+
+bool MeshText::check_line_end(const char* record_kind, std::int64_t record, std::int64_t numbers) {
+    if (text_.at_line_end()) return true;
+    fail(std::string(record_kind) + " record " + std::to_string(record) + " is not one line of " +
+         std::to_string(numbers) + " numbers, as the header declares");
+    return false;
 }
 
 bool MeshText::check_unchanged(std::int32_t count, std::int32_t allocated, const char* what) {

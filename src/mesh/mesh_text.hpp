@@ -43,6 +43,19 @@ public:
         return false;
     }
 
+    // A whole number that may also be written with a zero fraction ("1.0",
+    // "2e0"), as a region may be; refused as read() refuses a whole number.
+    bool read_whole(std::int32_t& value, const Place& place) {
+        std::string_view token;
+        const textio::ScanStatus status = textio::read_number(text_, value, token);
+        return status == textio::ScanStatus::ok || read_other_whole(status, token, value, place);
+    }
+
+    // A record in TetGen's layout is one line of `numbers` numbers: false
+    // (and the error kept) when anything but blanks and a comment follows
+    // its last number on its line.
+    bool check_line_end(const char* record_kind, std::int64_t record, std::int64_t numbers);
+
     // A count at the head of a file: a whole number, not negative.
     bool read_count(std::int32_t& count, const Place& place);
 
@@ -56,6 +69,8 @@ public:
     textio::MaybeError take_error() { return std::move(error_); }
 
 private:
+    bool read_other_whole(textio::ScanStatus status, std::string_view token, std::int32_t& value,
+                          const Place& place);
     void fail_missing(const Place& place);
     void fail_malformed(std::string_view token, textio::ScanStatus status, const Place& place,
                         bool whole);

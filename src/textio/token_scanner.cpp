@@ -40,16 +40,39 @@ std::string_view TokenScanner::peek_slow(std::size_t lookahead) {
     return {pos_, static_cast<std::size_t>(end_ - pos_)};
 }
 
-std::string_view TokenScanner::next() {
+void TokenScanner::skip_space() {
     for (;;) {
-        while (pos_ != end_ && is_blank(*pos_)) ++pos_;
+        if (in_comment_) {
+            const void* line_end = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_));
+            if (line_end == nullptr) {
+                pos_ = end_;
+                return;
+            }
+            pos_ = static_cast<const char*>(line_end);
+            in_comment_ = false;
+        }
+        for (; pos_ != end_ && is_blank(*pos_); ++pos_) line_began_ |= *pos_ == '\n';
+        if (pos_ == end_ || !comments_ || *pos_ != '#') return;
+        in_comment_ = true;
+    }
+}
+
+std::string_view TokenScanner::next() {
+    line_began_ = !started_;
+    for (;;) {
+        skip_space();
         if (pos_ != end_) break;
         pos_ = end_ = begin_;  // nothing worth keeping
         if (!refill()) return {};
     }
+    started_ = true;
     for (;;) {
         const char* p = pos_;
-        while (p != end_ && !is_blank(*p)) ++p;
+        if (comments_) {
+            while (p != end_ && !is_blank(*p) && *p != '#') ++p;
+        } else {
+            while (p != end_ && !is_blank(*p)) ++p;
+        }
         if (p != end_ || at_eof_) {
             const char* start = pos_;
             pos_ = p;
@@ -60,6 +83,18 @@ std::string_view TokenScanner::next() {
         // next round hands out the token as it stands.
         refill();
         if (failed_) return {};
+    }
+}
+
+bool TokenScanner::at_line_end() {
+    // The in-place number paths consume the blank behind a token, often the
+    // line end itself; next() stops at that blank.
+    if (pos_ != begin_ && pos_[-1] == '\n') return true;
+    for (;;) {
+        while (pos_ != end_ && is_blank(*pos_) && *pos_ != '\n') ++pos_;
+        if (pos_ != end_) return *pos_ == '\n' || (comments_ && *pos_ == '#');
+        // A read error here is left for the next read to report.
+        if (!refill()) return true;
     }
 }
 

@@ -6,6 +6,12 @@
 // blank, tab, line feed, vertical tab, form feed, carriage return. Line ends
 // carry no meaning. A token is a maximal run of other bytes and is handed out
 // as a view that stays valid until the next call to next().
+//
+// With comments on (set_comments), '#' starts a comment that runs to the end
+// of its line: it ends a token, and the comment counts as white space. Mesh
+// files have comments; the other files do not, and read '#' as text. The
+// in-place number paths never see a comment: '#' is no number, so they hand
+// such a token to next().
 #pragma once
 
 #include <cstddef>
@@ -32,6 +38,18 @@ public:
     // end (a read error, or a token longer than a block).
     std::string_view next();
 
+    // '#' starts a comment from here on (see above).
+    void set_comments(bool on) { comments_ = on; }
+
+    // Line structure, for the few places that need it. line_began(): whether
+    // a line end, or the start of the input, came before the token next()
+    // returned last (tokens read by the in-place paths are not followed).
+    // at_line_end(): after a token was read by any path, whether nothing but
+    // blanks and a comment stand between it and the end of its line or of
+    // the input; skips those blanks, never the line end.
+    bool line_began() const { return line_began_; }
+    bool at_line_end();
+
     // The unread input from the start of the next token on: at least
     // `lookahead` bytes of it where the input has that many (lookahead far
     // below the block size). Empty at the end of the input. Lets a caller
@@ -55,7 +73,8 @@ public:
     static constexpr std::size_t default_block_size = std::size_t{1} << 20;
 
 private:
-    bool refill();  // keeps [pos_, end_) and reads more behind it
+    bool refill();      // keeps [pos_, end_) and reads more behind it
+    void skip_space();  // blanks and comments, up to a token or the end of the block
     std::string_view peek_slow(std::size_t lookahead);  // peek() near the end of a block
 
     std::FILE* file_ = nullptr;
@@ -67,6 +86,10 @@ private:
     bool at_eof_ = false;
     bool failed_ = false;
     bool too_long_ = false;
+    bool comments_ = false;
+    bool in_comment_ = false;  // a comment goes on in the next block
+    bool started_ = false;     // next() has returned a token
+    bool line_began_ = false;
 };
 
 }  // namespace levelset_prep::textio

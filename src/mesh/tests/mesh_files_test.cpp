@@ -19,6 +19,7 @@ using testing_support::write_file;
 
 RunParameters with_counts(std::int32_t nodes, std::int32_t tets) {
     RunParameters param;
+    mesh::MeshLayout layout;
     param.nodes_number[1] = nodes;
     param.tets_number[1] = tets;
     return param;
@@ -28,14 +29,14 @@ textio::MaybeError nodes_from(const std::string& text, std::int32_t count,
                               std::vector<double>& nodes) {
     nodes.assign(3 * static_cast<std::size_t>(count), -1.0);
     textio::TokenScanner scanner(text);
-    return mesh::read_nodes(nodes.data(), scanner, "in.node", 1, with_counts(count, 0));
+    return mesh::read_nodes(nodes.data(), scanner, "in.node", 1, with_counts(count, 0), {});
 }
 
 textio::MaybeError tets_from(const std::string& text, std::int32_t nodes, std::int32_t count,
                              std::vector<std::int32_t>& tets) {
     tets.assign(5 * static_cast<std::size_t>(count), -99);
     textio::TokenScanner scanner(text);
-    return mesh::read_elements(tets.data(), scanner, "in.ele", 1, with_counts(nodes, count));
+    return mesh::read_elements(tets.data(), scanner, "in.ele", 1, with_counts(nodes, count), {});
 }
 
 TEST(ReadNodes, LayoutsThatReadTheSame) {
@@ -116,8 +117,9 @@ TEST(ReadMeshSizes, TakesTheFirstNumberOfEachFile) {
     write_file(dir / "a.node", "4 3\n1 0 0 0\n2 1 0 0\n3 0 1 0\n4 0 0 1\n");
     write_file(dir / "a.ele", "1 4 1\n1 1 2 3 4 0\n");
     RunParameters param;
-    ASSERT_FALSE(
-        mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param));
+    mesh::MeshLayout layout;
+    ASSERT_FALSE(mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1,
+                                       param, layout));
     EXPECT_EQ(param.nodes_number[1], 4);
     EXPECT_EQ(param.tets_number[1], 1);
 }
@@ -127,8 +129,9 @@ TEST(ReadMeshSizes, RefusesCountsTheFileCannotHold) {
     write_file(dir / "a.node", "2147483647 3\n1 0 0 0\n");
     write_file(dir / "a.ele", "1 4 1\n1 1 2 3 4 0\n");
     RunParameters param;
-    const auto error =
-        mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1, param);
+    mesh::MeshLayout layout;
+    const auto error = mesh::read_mesh_sizes((dir / "a.node").string(), (dir / "a.ele").string(), 1,
+                                             param, layout);
     ASSERT_TRUE(error);
     EXPECT_NE(
         error->message().find("node count 2147483647 is more than the file's 21 bytes can hold"),
@@ -145,7 +148,8 @@ TEST(ReadMeshSizes, RefusesAPipe) {
     ASSERT_NE(pipe, nullptr);
     const std::string name = "/dev/fd/" + std::to_string(::fileno(pipe));
     RunParameters param;
-    const auto error = mesh::read_mesh_sizes(name, (dir / "a.ele").string(), 1, param);
+    mesh::MeshLayout layout;
+    const auto error = mesh::read_mesh_sizes(name, (dir / "a.ele").string(), 1, param, layout);
     ::pclose(pipe);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->message(),
@@ -156,14 +160,16 @@ TEST(ReadMeshSizes, RefusesAPipe) {
 TEST(ReadMeshSizes, MissingFilesAreOpenFailuresNodeFileFirst) {
     TempDir dir;
     RunParameters param;
-    auto error =
-        mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
+    mesh::MeshLayout layout;
+    auto error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1,
+                                       param, layout);
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->cannot_open);
     EXPECT_NE(error->message().find("no.node: cannot open node file: No such file or directory"),
               std::string::npos);
     write_file(dir / "no.node", "0 3\n");
-    error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param);
+    error = mesh::read_mesh_sizes((dir / "no.node").string(), (dir / "no.ele").string(), 1, param,
+                                  layout);
     ASSERT_TRUE(error);
     EXPECT_NE(error->message().find("no.ele: cannot open element file"), std::string::npos);
 }
@@ -175,6 +181,7 @@ struct WrittenMesh {
 WrittenMesh write_mesh(const std::vector<double>& nodes, const std::vector<std::int32_t>& tets) {
     TempDir dir;
     RunParameters param;
+    mesh::MeshLayout layout;
     param.nodes_number_out[1] = static_cast<std::int32_t>(nodes.size() / 3);
     param.tets_number_out[1] = static_cast<std::int32_t>(tets.size() / 5);
     const auto error = mesh::write_nodes_and_tets(
@@ -203,6 +210,7 @@ TEST(WriteNodesAndTets, FailedElementFileLeavesBothTargetsUnchanged) {
     const std::vector<double> nodes = {1, 2, 3};
     const std::vector<std::int32_t> tets = {0, 0, 0, 0, 1};
     RunParameters param;
+    mesh::MeshLayout layout;
     param.nodes_number_out[1] = 1;
     param.tets_number_out[1] = 1;
     const auto error =
