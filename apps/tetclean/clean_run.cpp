@@ -37,7 +37,8 @@ std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, const std::s
 }  // namespace
 
 textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
-                                    const std::function<void(const char*)>& progress) {
+                                    const std::function<void(const char*)>& progress,
+                                    const CleanRunOptions& options) {
     RunParameters param;
     if (auto problem = param.read_parameter_file(files.parameters)) return problem;
     param.reserved_flag = false;
@@ -58,6 +59,11 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     auto tets_z1 = allocate<std::int32_t>(5 * tet_count, "element array", files.ele_in, problem);
     auto tets_z1_out =
         allocate<std::int32_t>(5 * tet_count, "output element array", files.ele_in, problem);
+    // Zero removal renumbers in this table, which the node map is written from.
+    std::unique_ptr<std::int32_t[]> new_index;
+    if (!options.node_map.empty()) {
+        new_index = allocate<std::int32_t>(node_count, "node map", files.node_in, problem);
+    }
     if (problem) return problem;
 
     if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param, layout.nodes)) {
@@ -80,9 +86,9 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     // No step of a run reads or writes a tbd file or array.
     progress("nodes tbd loaded");
 
-    if (auto error =
-            remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(), tets_z1_out.get(),
-                         ls1.get(), param, [&progress] { progress("making cast"); })) {
+    if (auto error = remove_zeros(
+            nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(), tets_z1_out.get(), ls1.get(), param,
+            [&progress] { progress("making cast"); }, new_index.get())) {
         // Its working tables are sized by the mesh's counts.
         error->file = files.node_in;
         return error;
@@ -96,8 +102,9 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     tets_z1.reset();
     ls1.reset();
 
+    const mesh::MeshOutputOptions output{options.full_precision, options.node_map, new_index.get()};
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
-                                          files.node_out, files.ele_out)) {
+                                          files.node_out, files.ele_out, output)) {
         return error;
     }
     progress("output nodes and tets");

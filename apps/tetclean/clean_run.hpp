@@ -19,15 +19,23 @@ struct CleanRunFiles {
     std::string parameters;         // the grid extents
 };
 
+// What the options add to a run.
+struct CleanRunOptions {
+    std::string node_map;         // --node-map: each input node's new number; empty for none
+    bool full_precision = false;  // --full-precision: coordinates in full
+};
+
 // Runs every step on mesh level 1 and calls `progress` with each progress
 // line (without its line end) once its step is done:
 //   old sizes found: nodes N tets T / nodes loaded / tets loaded /
 //   signed dist functions loaded  / nodes tbd loaded / making cast /
 //   removed 0s from nodes and tets / output nodes and tets
-// Returns the first error; no output file is then created or changed. Every
-// array is sized from counts that the readers have checked against their
-// files, and the grid from the parameter file's extents.
+// Returns the first error; no output file (the node map included) is then
+// created or changed. Every array is sized from counts that the readers have
+// checked against their files, and the grid from the parameter file's
+// extents.
 textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
-                                    const std::function<void(const char*)>& progress);
+                                    const std::function<void(const char*)>& progress,
+                                    const CleanRunOptions& options = {});
 
 }  // namespace levelset_prep::tetclean

@@ -27,6 +27,13 @@ const console::FileArgument file_arguments[] = {
     {"parameters_file", "parameter file; its first three numbers: grid extents"},
 };
 
+const console::Option own_options[] = {
+    {"node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"},
+    {"full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"},
+};
+const console::Option& node_map_option = own_options[0];
+const console::Option& full_precision_option = own_options[1];
+
 const console::Program program{
     "tetclean",
     "Clean a tetrahedral mesh against a level-set grid: drop the region-0 tetrahedra\n"
@@ -34,7 +41,7 @@ const console::Program program{
     "more, renumber, and write the mesh in the layout it was read in.",
     " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file",
     file_arguments,
-    {},
+    own_options,
 };
 
 int fail(const textio::Error& error) {
@@ -43,14 +50,16 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-int run(char* const* names) {
+int run(char* const* names, const CleanRunOptions& options) {
     console::say("started");
-    if (const char* name = console::overlong_argument(names, 6)) {
+    const char* name = console::overlong_argument(names, 6);
+    if (name == nullptr && options.node_map.size() > 3999) name = options.node_map.c_str();
+    if (name != nullptr) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
     const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
-    if (auto problem = clean_mesh_files(files, console::say)) return fail(*problem);
+    if (auto problem = clean_mesh_files(files, console::say, options)) return fail(*problem);
     return 0;
 }
 
@@ -77,5 +86,10 @@ int main(int argc, char** argv) {
         console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
     }
-    return run(line.files.data());
+    CleanRunOptions options;
+    for (const auto& [option, value] : line.options) {
+        if (option == &node_map_option) options.node_map = value;
+    }
+    options.full_precision = line.has(full_precision_option);
+    return run(line.files.data(), options);
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <memory>
 
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/levelset/zero_removal.hpp>
@@ -56,15 +57,21 @@ void mark_survivors(const std::int32_t* tets, std::int64_t tet_count, std::uint8
 textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
                                 const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
                                 const float* ls1, RunParameters& param,
-                                const std::function<void()>& on_cast) {
+                                const std::function<void()>& on_cast, std::int32_t* new_index) {
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
 
-    auto renumbering = textio::allocate_large<std::int32_t>(static_cast<std::size_t>(node_count));
+    // The caller's table, where it wants the renumbering, serves as this one.
+    std::unique_ptr<std::int32_t[]> own_renumbering;
+    if (new_index == nullptr) {
+        own_renumbering =
+            textio::allocate_large<std::int32_t>(static_cast<std::size_t>(node_count));
+    }
+    std::int32_t* renumbering = new_index != nullptr ? new_index : own_renumbering.get();
     auto state = textio::allocate_large<std::uint8_t>(static_cast<std::size_t>(node_count));
     auto survives =
         textio::allocate_large<std::uint64_t>(static_cast<std::size_t>(tet_count + 63) / 64);
-    if (((!renumbering || !state) && node_count != 0) || (!survives && tet_count != 0)) {
+    if (((renumbering == nullptr || !state) && node_count != 0) || (!survives && tet_count != 0)) {
         return textio::file_error({}, "cannot allocate the working tables for " +
                                           std::to_string(node_count) + " nodes and " +
                                           std::to_string(tet_count) + " tetrahedra");

@@ -11,6 +11,8 @@ namespace {
 // it. A record is written through a local pointer (see OutputFile::reserve).
 constexpr std::size_t record_room = 6 * (textio::max_number_chars + 1);
 
+// `format` writes one coordinate: 6 significant digits or all of them.
+template <char* (*format)(char*, double)>
 void write_nodes(textio::OutputFile& out, const double* nodes, std::int32_t count) {
     out.put_int(count);
     out.put(" 3\n");
@@ -20,7 +22,7 @@ void write_nodes(textio::OutputFile& out, const double* nodes, std::int32_t coun
         text = textio::format_int(text, i + 1);
         for (int axis = 0; axis < 3; ++axis) {
             *text++ = ' ';
-            text = textio::format_general(text, node[axis]);
+            text = format(text, node[axis]);
         }
         *text++ = '\n';
         out.advance(text);
@@ -45,17 +47,32 @@ void write_tets(textio::OutputFile& out, const std::int32_t* tets, std::int32_t 
     }
 }
 
+// One line per input node: its new number, or 0 (index -1 + 1) when dropped.
+void write_node_map(textio::OutputFile& out, const std::int32_t* new_index, std::int32_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        char* text = out.reserve(textio::max_number_chars + 1);
+        text = textio::format_int(text, std::int64_t{new_index[i]} + 1);
+        *text++ = '\n';
+        out.advance(text);
+    }
+}
+
 }  // namespace
 
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out) {
-    // Both files are finished before either replaces its target, so a
-    // failure leaves the old files (possibly the inputs) as they were.
+                                        const std::string& ele_file_out,
+                                        const MeshOutputOptions& options) {
+    // Every file is finished before any replaces its target, so a failure
+    // leaves the old files (possibly the inputs) as they were.
     textio::OutputFile node_out;
     if (auto problem = node_out.open(node_file_out)) return problem;
-    write_nodes(node_out, nodes, param.nodes_number_out[level]);
+    if (options.full_precision) {
+        write_nodes<textio::format_shortest>(node_out, nodes, param.nodes_number_out[level]);
+    } else {
+        write_nodes<textio::format_general>(node_out, nodes, param.nodes_number_out[level]);
+    }
     if (auto problem = node_out.finish()) return problem;
 
     textio::OutputFile ele_out;
@@ -63,8 +80,17 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
     write_tets(ele_out, tets, param.tets_number_out[level]);
     if (auto problem = ele_out.finish()) return problem;
 
+    textio::OutputFile map_out;
+    const bool with_map = !options.node_map_file.empty();
+    if (with_map) {
+        if (auto problem = map_out.open(options.node_map_file)) return problem;
+        write_node_map(map_out, options.new_index, param.nodes_number[level]);
+        if (auto problem = map_out.finish()) return problem;
+    }
+
     if (auto problem = node_out.commit()) return problem;
-    return ele_out.commit();
+    if (auto problem = ele_out.commit()) return problem;
+    return with_map ? map_out.commit() : std::nullopt;
 }
 
 }  // namespace levelset_prep::mesh

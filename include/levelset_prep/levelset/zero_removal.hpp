@@ -25,11 +25,14 @@ inline constexpr float near_surface_threshold = 6.0f;
 // whose node indices lie in 0 .. nodes_number[1]-1; the output arrays have
 // the same capacity. `on_cast` is called once,
 // before the level set is sampled (tetclean prints "making cast" there); the
-// region and cast passes then run as one sweep over the tetrahedra. Fails
-// only when its working tables cannot be allocated.
+// region and cast passes then run as one sweep over the tetrahedra. Where
+// `new_index` is given (nodes_number[1] entries), it is left holding each
+// input node's index in the output, or -1 for a dropped node. Fails only
+// when its working tables cannot be allocated.
 textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
                                 const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
                                 const float* ls1, mesh::RunParameters& param,
-                                const std::function<void()>& on_cast = {});
+                                const std::function<void()>& on_cast = {},
+                                std::int32_t* new_index = nullptr);
 
 }  // namespace levelset_prep::levelset

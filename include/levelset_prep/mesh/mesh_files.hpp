@@ -115,13 +115,28 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
                                  const std::string& ele_file, std::int16_t level,
                                  RunParameters param, const MeshLayout& layout);
 
+// What a writer adds to the two mesh files.
+struct MeshOutputOptions {
+    // Coordinates in the shortest form that reads back to the same double,
+    // instead of 6 significant digits.
+    bool full_precision = false;
+    // A third file, where named: one line per input node, in input order,
+    // with its new number (from 1) or 0 when it was dropped. `new_index`
+    // holds nodes_number[level] entries: each input node's 0-based index in
+    // the output, or -1.
+    std::string node_map_file;
+    const std::int32_t* new_index = nullptr;
+};
+
 // Writes nodes_number_out[level] nodes and tets_number_out[level] elements
-// in the layout above (coordinates with 6 significant digits, one space
-// between fields, a line end after every line). Both files are replaced
-// only once both are complete.
+// in the present layout (coordinates with 6 significant digits unless asked
+// otherwise, one space between fields, a line end after every line), and
+// the node map where asked. The files are replaced only once all of them
+// are complete.
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out);
+                                        const std::string& ele_file_out,
+                                        const MeshOutputOptions& options = {});
 
 }  // namespace levelset_prep::mesh

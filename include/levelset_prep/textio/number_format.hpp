@@ -2,7 +2,7 @@
 // writes them: integers in decimal, floating-point values in general
 // notation with 6 significant digits ("%g": 123.457, 0.0001, 1e-05, 200000,
 // 2.5e+06, -3, -0). A float is written as the stream writes it, promoted to
-// double first.
+// double first. format_shortest writes a double in full instead.
 #pragma once
 
 #include <bit>
@@ -82,5 +82,12 @@ inline char* format_int(char* out, std::int64_t value) {
 // too close to call that way) go through std::to_chars. Both give the same
 // bytes.
 char* format_general(char* out, double value);
+
+// The shortest text that reads back to exactly `value` (std::to_chars
+// without a precision: 0.1, 11.012923172151728, 1e-05, 1e+22, -0), for
+// output that must not lose digits.
+inline char* format_shortest(char* out, double value) {
+    return std::to_chars(out, out + max_number_chars, value).ptr;
+}
 
 }  // namespace levelset_prep::textio
