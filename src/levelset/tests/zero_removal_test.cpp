@@ -40,16 +40,18 @@ struct Scene {
         std::vector<double> nodes;
         std::vector<std::int32_t> tets;
         int cast_calls = 0;
+        std::vector<std::int32_t> new_index;  // where asked for
     };
-    Result clean() {
+    Result clean(bool with_new_index = false) {
         param.nodes_number[1] = static_cast<std::int32_t>(nodes.size() / 3);
         param.tets_number[1] = static_cast<std::int32_t>(tets.size() / 5);
         Result result;
         std::vector<double> nodes_out(nodes.size(), -1.0);
         std::vector<std::int32_t> tets_out(tets.size(), -9);
-        EXPECT_FALSE(levelset::remove_zeros(nodes.data(), nodes_out.data(), tets.data(),
-                                            tets_out.data(), grid.data(), param,
-                                            [&] { ++result.cast_calls; }));
+        if (with_new_index) result.new_index.assign(nodes.size() / 3, -9);
+        EXPECT_FALSE(levelset::remove_zeros(
+            nodes.data(), nodes_out.data(), tets.data(), tets_out.data(), grid.data(), param,
+            [&] { ++result.cast_calls; }, with_new_index ? result.new_index.data() : nullptr));
         nodes_out.resize(3 * static_cast<std::size_t>(param.nodes_number_out[1]));
         tets_out.resize(5 * static_cast<std::size_t>(param.tets_number_out[1]));
         result.nodes = nodes_out;
@@ -68,6 +70,21 @@ TEST(RemoveZeros, FiveNodeExample) {
     EXPECT_EQ(result.nodes, (std::vector<double>{0.5, 0, 0, 1, 0, 0, 1.5, 0, 0, 2, 0, 0}));
     EXPECT_EQ(result.cast_calls, 1);
     EXPECT_EQ(scene.param.nodes_number[1], 5);  // input counts never change
+}
+
+// The caller's table serves as the renumbering and is left holding it.
+TEST(RemoveZeros, NewIndexOfEveryInputNode) {
+    Scene scene;
+    for (int i = 0; i < 7; ++i) scene.node(3 + i, i == 6 ? 1.0f : 10.0f);
+    scene.tet(0, 1, 2, 3, 0);  // dropped: nodes 0 and 5 go with it
+    scene.tet(4, 3, 2, 1, 2);
+    scene.tet(6, 4, 3, 2, 0);  // near through node 6
+    const auto plain = scene.clean();
+    const auto mapped = scene.clean(true);
+    EXPECT_EQ(mapped.nodes, plain.nodes);
+    EXPECT_EQ(mapped.tets, plain.tets);
+    EXPECT_EQ(mapped.tets, (std::vector<std::int32_t>{3, 2, 1, 0, 2, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(mapped.new_index, (std::vector<std::int32_t>{-1, 0, 1, 2, 3, -1, 4}));
 }
 
 TEST(RemoveZeros, NearnessDecidesEachZeroTetOnItsOwn) {

@@ -65,3 +65,63 @@ TEST(TokenScanner, EmptyAndBlankInputHaveNoTokens) {
 }
 
 }  // namespace
+
+namespace {
+
+// Tokens of `text` with comments on, from memory and from a file read in
+// blocks of every size from 4 bytes up (a comment may be longer than a
+// block; a token may not).
+std::vector<std::string> commented_tokens(const std::string& text) {
+    textio::TokenScanner memory(text);
+    memory.set_comments(true);
+    const auto tokens = all_tokens(memory);
+    for (std::size_t block = 4; block < 40; ++block) {
+        std::FILE* file = std::tmpfile();
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::rewind(file);
+        textio::TokenScanner blocks(file, block);
+        blocks.set_comments(true);
+        EXPECT_EQ(all_tokens(blocks), tokens) << block;
+        EXPECT_FALSE(blocks.failed()) << block;
+        std::fclose(file);
+    }
+    return tokens;
+}
+
+TEST(TokenScanner, CommentsRunToTheEndOfTheirLine) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> tokens;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"# generated\n1 2\n", {"1", "2"}},
+        {"1 2 # a comment with 3 4\n5", {"1", "2", "5"}},
+        {"1#ends the token\n2#\n#\n##\n3", {"1", "2", "3"}},
+        {"1\r\n# a comment longer than every block tried here: 0123456789\r\n2 # last", {"1", "2"}},
+        {"   # only a comment", {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) EXPECT_EQ(commented_tokens(c.text), c.tokens) << c.text;
+
+    // Without comments on, '#' is text like any other.
+    textio::TokenScanner plain(std::string_view("1 #2 x#y"));
+    EXPECT_EQ(all_tokens(plain), (std::vector<std::string>{"1", "#2", "x#y"}));
+}
+
+TEST(TokenScanner, LineStructure) {
+    // After each token: whether it began a line, and whether its line ends
+    // after it.
+    textio::TokenScanner text(std::string_view("1 2\n\n3 # c\n4 \t\r\n 5 6"));
+    text.set_comments(true);
+    const std::vector<std::pair<bool, bool>> expected = {
+        {true, false}, {false, true}, {true, true}, {true, true}, {true, false}, {false, true}};
+    for (const auto& [began, ends] : expected) {
+        const std::string token(text.next());
+        EXPECT_EQ(text.line_began(), began) << token;
+        EXPECT_EQ(text.at_line_end(), ends) << token;
+    }
+    EXPECT_TRUE(text.next().empty());
+}
+
+}  // namespace
