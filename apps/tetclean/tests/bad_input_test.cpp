@@ -95,6 +95,36 @@ TEST(TetcleanBadInput, ElementFile) {
     // clang-format on
 }
 
+// TetGen's layouts that cannot be cleaned, and faults in its records. The
+// good nodes in TetGen's layout, one-based and zero-based.
+TEST(TetcleanBadInput, TetGenLayouts) {
+    const char *n = "in.node", *e = "in.ele";
+    const std::string nodes_1 =
+        "5 3 0 1\n1 0 0 0 1\n2 0.5 0 0 0\n3 1 0 0 0\n4 1.5 0 0 0\n5 2 0 0 1\n";
+    const std::string nodes_0 =
+        "5 3 0 1\n0 0 0 0 1\n1 0.5 0 0 0\n2 1 0 0 0\n3 1.5 0 0 0\n4 2 0 0 1\n";
+    // clang-format off
+    run_cases({
+        {"TetGen's nodes", {{n, nodes_1}}, {}, 0, "", ""},
+        {"zero-based", {{n, nodes_0}, {e, "2 4 1\n0 0 1 2 3 0\n1 1 2 3 4 2\n"}}, {}, 0, "", ""},
+        {"zero-based elements, one-based nodes", {{n, nodes_1}, {e, "2 4 1\n0 0 1 2 3 0\n1 1 2 3 4 2\n"}}, {}, 1, e,
+         "element numbers start at 0, node numbers in in.node at 1"},
+        {"one-based elements, zero-based nodes", {{n, nodes_0}}, {}, 1, e, "element numbers start at 1, node numbers in in.node at 0"},
+        {"two-dimensional", {{n, "5 2 0 0\n1 0 0\n2 0.5 0\n3 1 0\n4 1.5 0\n5 2 0\n"}}, {}, 1, n,
+         "dimension 2: only three-dimensional meshes can be read"},
+        {"first node number 2", {{n, "5 3 0 0\n2 0 0 0\n3 0.5 0 0\n4 1 0 0\n5 1.5 0 0\n6 2 0 0\n"}}, {}, 1, n,
+         "node record 1: node number 2 is neither 0 nor 1"},
+        {"second-order", {{e, "2 10 1\n1 1 2 3 4 1 1 1 1 1 1 0\n2 2 3 4 5 1 1 1 1 1 1 2\n"}}, {}, 1, e,
+         "10 nodes per element: second-order tetrahedra cannot be read; mesh without TetGen's -o2"},
+        {"no region", {{e, "2 4 0\n1 1 2 3 4\n2 2 3 4 5\n"}}, {}, 1, e, "mesh with TetGen's region option (-A)"},
+        {"a marker short", {{n, "5 3 0 1\n1 0 0 0 1\n2 0.5 0 0\n3 1 0 0 0\n4 1.5 0 0 0\n5 2 0 0 1\n"}}, {}, 1, n,
+         "node record 2 is not one line of 5 numbers, as the header declares"},
+        {"an attribute too many", {{e, "2 4 2\n1 1 2 3 4 0 0\n2 2 3 4 5 2 0 9\n"}}, {}, 1, e,
+         "element record 2 is not one line of 7 numbers"},
+    });
+    // clang-format on
+}
+
 TEST(TetcleanBadInput, GridAndParameters) {
     const char* p = "params.txt";
     // clang-format off

@@ -224,6 +224,72 @@ TEST_F(TetcleanRun, OptionsComeBeforeTheFiles) {
               "tetclean: none.node: cannot open node file: No such file or directory\n");
 }
 
+// --node-map and --full-precision add to the outputs and change nothing
+// else; a map that cannot be written leaves no output at all.
+TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
+    Inputs in;
+    in.nodes = "5 3\n1 0 0 0\n2 0.1 0 0\n3 1 0 0\n4 1.2345678901 0 0\n5 2e-7 0 1e22\n";
+    write(in);
+    const std::vector<std::string> names = {"in.node", "in.ele", "out.node",
+                                            "out.ele", "ls.txt", "params.txt"};
+    ASSERT_EQ(testing_support::run_program(dir.path(), program, names).status, 0);
+    const std::string tets = read_file(dir / "out.ele");
+    const std::string six_digits = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.23457 0 0\n4 2e-07 0 1e+22\n";
+    const std::string in_full = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.2345678901 0 0\n4 2e-07 0 1e+22\n";
+    EXPECT_EQ(read_file(dir / "out.node"), six_digits);
+    struct Case {
+        std::vector<std::string> options;
+        std::string nodes;
+        bool map;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--node-map", "map.txt"}, six_digits, true},
+        {{"--node-map=map.txt", "-q"}, six_digits, true},
+        {{"--full-precision"}, in_full, false},
+        {{"--full-precision", "--node-map", "map.txt"}, in_full, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.front());
+        fs::remove(dir / "map.txt");
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), names.begin(), names.end());
+        const RunResult result = testing_support::run_program(dir.path(), program, args);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
+        EXPECT_EQ(read_file(dir / "out.ele"), tets);
+        EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
+        EXPECT_EQ(read_file(dir / "map.txt"), c.map ? "0\n1\n2\n3\n4\n" : "");
+    }
+
+    const std::string to_removal = full_run.substr(0, full_run.find("output nodes and tets"));
+    fs::remove(dir / "out.node");
+    fs::remove(dir / "out.ele");
+    fs::remove(dir / "map.txt");
+    std::vector<std::string> args = {"--node-map", "no/map.txt"};
+    args.insert(args.end(), names.begin(), names.end());
+    RunResult failed = testing_support::run_program(dir.path(), program, args);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, to_removal);
+    EXPECT_EQ(failed.err,
+              "tetclean: no/map.txt: cannot create output file: No such file or directory\n");
+    EXPECT_EQ(files(), inputs_only);
+
+    failed = testing_support::run_program(dir.path(), program, {"--node-map"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err,
+              "tetclean: option '--node-map' needs a value (FILE)\n"
+              "Try 'tetclean --help' for more information.\n");
+    args[1] = std::string(4000, 'm');
+    failed = testing_support::run_program(dir.path(), program, args);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "started\n");
+    EXPECT_EQ(failed.err, "tetclean: " + std::string(60, 'm') +
+                              "...: file name is longer than 3999 characters\n");
+}
+
 // Every failure: status 1, the progress lines up to the failing step, one
 // error line naming the file, and no output file.
 TEST_F(TetcleanRun, InputFailures) {
