@@ -1,8 +1,10 @@
 // The element reader (read_elements) with the node count taken from the
-// input's first byte and the element count from its text, as tetclean takes
-// it (at most one record per 12 bytes of the file). The text is read from
-// memory and as a stream in small blocks; both must agree, and every
-// accepted corner must index the node array.
+// input's first byte and the element count and layout from its text, as
+// tetclean takes them (at most one record per 12 bytes of the file). Bit 2
+// of the second byte makes the nodes zero-based (TetGen's layout). The text
+// is read from memory and as a stream in small blocks; both must agree,
+// every accepted corner must index the node array, and an accepted text in
+// TetGen's layout has four-node elements with a region.
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -44,15 +46,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     param.nodes_number[1] = node_count;
     param.tets_number[1] = *count;
     const std::size_t values = 5 * static_cast<std::size_t>(*count);
+    mesh::MeshLayout layout;
+    textio::TokenScanner head(text);
+    layout.elements = mesh::read_element_layout(head);
+    if ((choice & 4) != 0) {
+        layout.nodes.tetgen = true;
+        layout.nodes.first_number = 0;
+    }
 
     std::unique_ptr<std::int32_t[]> read[2] = {std::make_unique<std::int32_t[]>(values),
                                                std::make_unique<std::int32_t[]>(values)};
     if (!fuzz::read_both_ways(text, choice, "e.ele", [&](textio::TokenScanner& scanner, int which) {
-            return mesh::read_elements(read[which].get(), scanner, "e.ele", 1, param);
+            return mesh::read_elements(read[which].get(), scanner, "e.ele", 1, param, layout);
         })) {
         return 0;
     }
     FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(std::int32_t)) == 0);
+    FUZZ_CHECK(!layout.elements.tetgen ||
+               (layout.elements.nodes_per_element == 4 && layout.elements.attributes >= 1));
     for (std::size_t j = 0; j < static_cast<std::size_t>(*count); ++j) {
         for (int corner = 0; corner < 4; ++corner) {
             const std::int32_t index = read[0][5 * j + corner];

@@ -114,6 +114,7 @@ bool read_both_ways(std::string_view text, std::uint8_t choice, const std::strin
 inline std::optional<std::int32_t> mesh_count(std::string_view text,
                                               std::uint64_t min_record_bytes) {
     textio::TokenScanner head(text);
+    head.set_comments(true);
     std::int32_t count = 0;
     std::string_view token;
     if (textio::read_number(head, count, token) != textio::ScanStatus::ok || count < 0) count = 0;
