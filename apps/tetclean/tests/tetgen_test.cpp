@@ -24,57 +24,6 @@ using testing_support::write_file;
 
 const std::string program = TETCLEAN_PATH;
 
-// Two nested cubes, 0..12 and 4..8, with a boundary marker per facet and
-// an attribute per point: region 0 between them, region 2 inside.
-const char* const two_cubes = R"(# two nested cubes
-16 3 1 1
-1 0 0 0 10 1
-2 12 0 0 11 1
-3 12 12 0 12 1
-4 0 12 0 13 1
-5 0 0 12 14 1
-6 12 0 12 15 1
-7 12 12 12 16 1
-8 0 12 12 17 1
-9 4 4 4 18 2
-10 8 4 4 19 2
-11 8 8 4 20 2
-12 4 8 4 21 2
-13 4 4 8 22 2
-14 8 4 8 23 2
-15 8 8 8 24 2
-16 4 8 8 25 2
-12 1
-1 0 1
-4 1 2 3 4
-1 0 1
-4 5 6 7 8
-1 0 1
-4 1 2 6 5
-1 0 1
-4 2 3 7 6
-1 0 1
-4 3 4 8 7
-1 0 1
-4 4 1 5 8
-1 0 2
-4 9 10 11 12
-1 0 2
-4 13 14 15 16
-1 0 2
-4 9 10 14 13
-1 0 2
-4 10 11 15 14
-1 0 2
-4 11 12 16 15
-1 0 2
-4 12 9 13 16
-0
-2
-1 1 1 1 0 -1
-2 6 6 6 2 -1
-)";
-
 // Extents 0 0 0 (a 32^3 grid from -1.5, spacing 0.5): the distance to a
 // sphere of radius 2 about the centre, so that region 0 near the outer
 // corners lies further than 6 from it and goes.
@@ -153,7 +102,9 @@ TEST(TetcleanOnTetGenMeshes, CleansAsThePresentLayoutOrRefuses) {
         GTEST_SKIP() << "tetgen is not installed (Debian package tetgen)";
     }
     TempDir dir;
-    write_file(dir / "box.poly", two_cubes);
+    // Two nested cubes, 0..12 and 4..8, with a boundary marker per facet and
+    // an attribute per point: region 0 between them, region 2 inside.
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "two_cubes.poly", dir / "box.poly");
     write_file(dir / "ls.txt", sphere_level_set());
     write_file(dir / "params.txt", "0 0 0 0.1 10 1 1 1 1 1 1 1 1 1 1 1\n");
 
