@@ -5,6 +5,11 @@
 #                           on 256 x 256 x 180 volumes (a few minutes, some
 #                           4 GB of temporary files)
 #   bench/run.sh --tiny     the same steps on tiny inputs, for CI (seconds)
+#   bench/run.sh --tetclean [OTHER]
+#                           tetclean at scale 1 alone; with OTHER (another
+#                           tetclean binary, such as one built before a
+#                           change), the two are run alternately and a last
+#                           line gives the ratios of their medians
 #
 # Builds the release preset, writes the workloads into a temporary folder
 # (removed at the end), runs every tool 5 times per workload, and prints one
@@ -17,7 +22,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tiny=false
+tetclean_only=false
+other=""
 [[ "${1:-}" == "--tiny" ]] && tiny=true
+if [[ "${1:-}" == "--tetclean" ]]; then
+    tetclean_only=true
+    other=${2:+$(realpath "$2")}
+fi
 runs=5
 
 cmake --preset release >/dev/null
@@ -33,6 +44,9 @@ trap 'rm -rf "$work"' EXIT
 if $tiny; then
     scales=(0.002)
     volume=(32 32 16)
+elif $tetclean_only; then
+    scales=(1)
+    runs=9
 else
     scales=(1 2 4)
     volume=(256 256 180)
@@ -46,13 +60,26 @@ run_timed() {
     shift
     : >"$work/$name.times"
     : >"$work/$name.rss"
+    for ((i = 0; i < runs; i++)); do run_once "$name" "$@"; done
+}
+run_once() {
+    local name=$1 start end
+    shift
+    start=$(date +%s%N)
+    /usr/bin/time -f "%M" -o "$work/$name.rss.one" "$@" >/dev/null
+    end=$(date +%s%N)
+    echo "$(((end - start) / 1000))" | awk '{printf "%.6f\n", $1 / 1e6}' >>"$work/$name.times"
+    cat "$work/$name.rss.one" >>"$work/$name.rss"
+}
+# run_alternately <name> <other name> <other binary> <command...>: as
+# run_timed, with the other binary run after each run of the command.
+run_alternately() {
+    local name=$1 other_name=$2 other_binary=$3
+    shift 3
+    : >"$work/$name.times" >"$work/$name.rss" >"$work/$other_name.times" >"$work/$other_name.rss"
     for ((i = 0; i < runs; i++)); do
-        local start end
-        start=$(date +%s%N)
-        /usr/bin/time -f "%M" -o "$work/$name.rss.one" "$@" >/dev/null
-        end=$(date +%s%N)
-        echo "$(((end - start) / 1000))" | awk '{printf "%.6f\n", $1 / 1e6}' >>"$work/$name.times"
-        cat "$work/$name.rss.one" >>"$work/$name.rss"
+        run_once "$name" "$@"
+        run_once "$other_name" "$other_binary" "${@:2}"
     done
 }
 
@@ -85,8 +112,13 @@ for scale in "${scales[@]}"; do
     dir="$work/tetclean-$scale"
     mkdir -p "$dir"
     "$bin/bench/make_workload" "$dir" "$scale" >/dev/null
-    run_timed "tetclean-$scale" "$bin/apps/tetclean/tetclean" "$dir/mesh.node" "$dir/mesh.ele" \
-        "$dir/out.node" "$dir/out.ele" "$dir/levelset.txt" "$dir/params.txt"
+    command=("$bin/apps/tetclean/tetclean" "$dir/mesh.node" "$dir/mesh.ele" "$dir/out.node"
+        "$dir/out.ele" "$dir/levelset.txt" "$dir/params.txt")
+    if [[ -n "$other" ]]; then
+        run_alternately "tetclean-$scale" "other-$scale" "$other" "${command[@]}"
+    else
+        run_timed "tetclean-$scale" "${command[@]}"
+    fi
     nodes=$(head -c 64 "$dir/mesh.node" | awk 'NR == 1 {print $1}')
     tets=$(head -c 64 "$dir/mesh.ele" | awk 'NR == 1 {print $1}')
     kept_nodes=$(head -c 64 "$dir/out.node" | awk 'NR == 1 {print $1}')
@@ -98,11 +130,24 @@ for scale in "${scales[@]}"; do
     # a decision bit.
     arrays=$((24 * (nodes + kept_nodes) + 20 * (tets + kept_tets) + 4 * points + 7 * nodes + tets / 8))
     values=$((points + 4 * nodes + 6 * tets))
-    row "tetclean scale $scale" \
-        "$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir"/levelset.txt "$dir"/params.txt)" \
-        "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" "tetclean-$scale"
+    inputs=$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir"/levelset.txt "$dir"/params.txt)
+    outputs=$(file_bytes "$dir"/out.node "$dir"/out.ele)
+    row "tetclean scale $scale" "$inputs" "$outputs" "$values" "$arrays" "tetclean-$scale"
+    if [[ -n "$other" ]]; then
+        row "other tetclean scale $scale" "$inputs" "$outputs" "$values" "$arrays" "other-$scale"
+    fi
     rm -rf "$dir"
 done
+if $tetclean_only; then
+    echo
+    echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+    if [[ -n "$other" ]]; then
+        awk '$1 == "tetclean" { t = $4; r = $6 } $1 == "other" { o = $5; q = $7 }
+            END { printf "this tetclean / other, scale 1: median time %.3f, peak RSS %.3f\n", t / o, r / q }' \
+            "$work/summary"
+    fi
+    exit 0
+fi
 
 dir="$work/volumes"
 mkdir -p "$dir"
