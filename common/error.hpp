@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "shown_text.hpp"
+
 namespace common {
 
 struct Error {
@@ -20,11 +22,11 @@ struct Error {
 // The result of an operation that produces nothing but may fail.
 using MaybeError = std::optional<Error>;
 
-// "<file>: <problem>"
+// "<file>: <problem>", the file name shown with its control bytes spelt out
+// (shown_text.hpp); a token quoted in `problem` must be shown already.
 inline Error file_error(std::string_view file, std::string_view problem) {
-    std::string text;
-    text.reserve(file.size() + 2 + problem.size());
-    text.append(file).append(": ").append(problem);
+    std::string text = shown_text(file);
+    text.append(": ").append(problem);
     return Error{std::move(text)};
 }
 

@@ -20,17 +20,23 @@ common::MaybeError read_level_set(common::TokenScanner& text, const std::string&
     const std::int64_t needed = shape.points();
     std::int64_t got = 0;
     std::string_view token;
+    common::ScanStatus status = common::ScanStatus::ok;
     for (; got < needed; ++got) {
-        if (common::read_number(text, grid[got], token) != common::ScanStatus::ok) break;
+        status = common::read_number(text, grid[got], token);
+        if (status != common::ScanStatus::ok) break;
     }
     if (got == needed) return std::nullopt;
+    if (text.out_of_memory()) return common::file_error(file_name, common::scanner_failure(text));
 
     std::string problem = "holds " + std::to_string(got) + " values";
     if (!token.empty()) {
-        std::string shown(token.substr(0, 40));
-        problem += " before '" + shown + (token.size() > 40 ? "...'" : "'") + ", which is not a number";
+        problem += " before " + common::shown_token(token) +
+                   (status == common::ScanStatus::out_of_range ? ", which is out of range"
+                                                               : ", which is not a number");
+    } else if (text.token_too_long()) {
+        problem += " before " + common::scanner_failure(text);
     } else if (text.failed()) {
-        problem += " before a read error";
+        problem += " before a read error (" + common::scanner_failure(text) + ")";
     }
     problem += "; the grid needs " + std::to_string(needed) + " (" + std::to_string(shape.nx) +
                " x " + std::to_string(shape.ny) + " x " + std::to_string(shape.nz) + ")";

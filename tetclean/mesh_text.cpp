@@ -1,16 +1,6 @@
 #include "mesh_text.hpp"
 
 namespace tetclean {
-namespace {
-
-// A reader's block size as its error states it: "4 KiB", "1 MiB".
-std::string block_size_text(std::size_t bytes) {
-    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
-    if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
-    return std::to_string(bytes) + " bytes";
-}
-
-}  // namespace
 
 std::string Place::describe() const {
     if (record_kind == nullptr) return field;
@@ -23,9 +13,14 @@ void MeshText::fail(const std::string& problem) {
 
 void MeshText::fail_missing(const Place& place) {
     if (text_.failed()) {
-        fail(text_.token_too_long() ? "a token longer than " + block_size_text(text_.block_size()) +
-                                          " before the " + place.describe()
-                                    : "cannot read the file to its end (" + place.describe() + ")");
+        if (text_.out_of_memory()) {
+            fail(common::scanner_failure(text_));
+        } else if (text_.token_too_long()) {
+            fail(common::scanner_failure(text_) + " before the " + place.describe());
+        } else {
+            fail("cannot read the file to its end (" + place.describe() +
+                 "): " + common::scanner_failure(text_));
+        }
         return;
     }
     if (place.record_kind != nullptr) {
@@ -38,12 +33,10 @@ void MeshText::fail_missing(const Place& place) {
 
 void MeshText::fail_malformed(std::string_view token, common::ScanStatus status, const Place& place,
                               bool whole) {
-    std::string shown(token.substr(0, 40));
-    if (token.size() > 40) shown += "...";
     const char* verdict = status == common::ScanStatus::out_of_range
                               ? "is out of range"
                               : (whole ? "is not a whole number" : "is not a number");
-    fail(place.describe() + " '" + shown + "' " + verdict);
+    fail(place.describe() + " " + common::shown_token(token) + " " + verdict);
 }
 
 bool MeshText::read_count(std::int32_t& count, const Place& place) {

@@ -58,15 +58,20 @@ common::MaybeError RunParameters::read_parameters(common::TokenScanner& text,
     for (int i = 0; i < 3; ++i) {
         const std::string_view token = text.next();
         if (token.empty()) {
-            return common::file_error(file_name, text.failed()
-                                                     ? "cannot read the parameter file"
-                                                     : std::string("the ") + extent_names[i] +
-                                                           " grid extent is missing");
+            const std::string extent = std::string("the ") + extent_names[i] + " grid extent";
+            if (!text.failed()) return common::file_error(file_name, extent + " is missing");
+            if (text.out_of_memory()) return common::file_error(file_name, common::scanner_failure(text));
+            if (text.token_too_long()) {
+                return common::file_error(file_name, common::scanner_failure(text) + " before " + extent);
+            }
+            return common::file_error(file_name, "cannot read the parameter file: " +
+                                                     common::scanner_failure(text));
         }
         std::int32_t value = 0;
         if (common::scan_number(token, value) != common::ScanStatus::ok) {
+            // Shown whole, as before, but with its control bytes spelt out.
             return common::file_error(file_name, std::string("the ") + extent_names[i] +
-                                                     " grid extent '" + std::string(token) +
+                                                     " grid extent '" + common::shown_text(token) +
                                                      "' is not a whole number");
         }
         extent[i] = round_extent(value);

@@ -7,6 +7,8 @@
 // The main only sequences the steps and reports them; reading is in
 // analyze_reader, the file contents in text_outputs. A failed read or write
 // leaves none of the three files behind and ends with status 1.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +42,16 @@ int fail(const common::Error& error) {
     return 1;
 }
 
+// ": Is a directory" for a folder given where a file belongs: it opens
+// like a file and then reads as nothing at all.
+std::string folder_note(const std::string& name) {
+    struct stat status {};
+    if (stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        return std::string(": ") + std::strerror(EISDIR);
+    }
+    return "";
+}
+
 // What a failed read means, named after the file it concerns. `reason` is
 // the errno the reader left for the statuses that come from a failed open.
 common::Error read_failure(int status, const std::string& name, const analyze_image& image,
@@ -53,7 +65,8 @@ common::Error read_failure(int status, const std::string& name, const analyze_im
             return common::file_error(hfname, std::string("cannot open header file: ") +
                                                   std::strerror(reason));
         case status_header_too_short:
-            return common::file_error(hfname, "header file is shorter than 348 bytes");
+            return common::file_error(hfname, "header file is shorter than 348 bytes" +
+                                                  folder_note(hfname));
         case status_image_not_opened:
             return common::file_error(imgfname, std::string("cannot open image file: ") +
                                                     std::strerror(reason));
@@ -69,7 +82,8 @@ common::Error read_failure(int status, const std::string& name, const analyze_im
                                                   std::to_string(header.bitpix) + ")");
         case status_image_too_short:
             return common::file_error(imgfname,
-                                      "image file is shorter than the samples the header announces");
+                                      "image file is shorter than the samples the header announces" +
+                                          folder_note(imgfname));
         default:
             return common::file_error(name, "cannot be read (status " + std::to_string(status) + ")");
     }

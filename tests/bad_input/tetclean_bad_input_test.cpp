@@ -116,6 +116,39 @@ TEST(TetcleanBadInput, Outputs) {
     });
 }
 
+// Names and tokens are shown with their control bytes spelt out; readers
+// say what stopped them.
+TEST(TetcleanBadInput, Messages) {
+    const char* n = "in.node";
+    const char* g = "ls.txt";
+    const char* p = "params.txt";
+    const std::string endless = "holds 0 values before a token longer than 1 MiB; the grid needs 512";
+    run_cases({
+        {"a NUL in a grid value", {{g, std::string("10 1\0 ", 6) + grid()}}, {}, 1, g,
+         "holds 1 values before '1\\x00', which is not a number"},
+        {"an escape sequence as a grid value", {{g, "\x1b[2J " + grid()}}, {}, 1, g, "before '\\x1b[2J'"},
+        {"a byte order mark before the node count", {{n, "\xef\xbb\xbf" "5 3\n"}}, {}, 1, n,
+         "node count '\\xef\\xbb\\xbf5' is not a whole number"},
+        {"a grid value too large for a float", {{g, "10 1e39 " + grid()}}, {}, 1, g,
+         "holds 1 values before '1e39', which is out of range; the grid needs 512"},
+        {"a grid token longer than a block", {{g, "10 " + std::string(std::size_t{1} << 21, '7')}}, {}, 1, g,
+         "holds 1 values before a token longer than 1 MiB; the grid needs 512"},
+        {"an endless grid token", {}, {"in.node", "in.ele", "out.node", "out.ele", "/dev/zero", p}, 1, "/dev/zero",
+         endless},
+        {"a parameter token longer than a block", {{p, std::string(std::size_t{1} << 21, '1')}}, {}, 1, p,
+         "a token longer than 1 MiB before the first grid extent"},
+        {"an endless parameter token", {}, {"in.node", "in.ele", "out.node", "out.ele", g, "/dev/zero"}, 1,
+         "/dev/zero", "a token longer than 1 MiB before the first grid extent"},
+        {"node file a folder", {{n, Content::folder}}, {}, 1, n, "cannot read the file to its end (node count): Is a directory"},
+        {"grid file a folder", {{g, Content::folder}}, {}, 1, g, "holds 0 values before a read error (Is a directory)"},
+        {"parameter file a folder", {{p, Content::folder}}, {}, 1, p, "cannot read the parameter file: Is a directory"},
+        {"control bytes in a name", {}, {"in\x01\n.node", "in.ele", "out.node", "out.ele", g, p}, 1,
+         "in\\x01\\n.node", "cannot open node file: No such file or directory"},
+        {"a UTF-8 name stays readable", {}, {"Gehirn_\xc3\xb6.node", "in.ele", "out.node", "out.ele", g, p}, 1,
+         "Gehirn_\xc3\xb6.node", "cannot open node file"},
+    });
+}
+
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(TetcleanBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";

@@ -79,6 +79,17 @@ TEST(VoxdumpBadInput, Outputs) {
     });
 }
 
+TEST(VoxdumpBadInput, Messages) {
+    run_cases({
+        {"header a folder", {{"v.hdr", Content::folder}}, {}, 1, "v.hdr",
+         "header file is shorter than 348 bytes: Is a directory"},
+        {"image a folder", {{"v.img", Content::folder}}, {}, 1, "v.img",
+         "image file is shorter than the samples the header announces: Is a directory"},
+        {"control bytes in the pair's name", {}, {"v\r\x7f", "a", "s", "r"}, 1, "v\\r\\x7f.hdr",
+         "cannot open header file: No such file or directory"},
+    });
+}
+
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(VoxdumpBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";
