@@ -82,8 +82,9 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     ls1.reset();
     keep_flags.reset();
 
+    const std::string inputs[] = {files.node_in, files.ele_in, files.level_set, files.parameters};
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
-                                          files.node_out, files.ele_out)) {
+                                          files.node_out, files.ele_out, inputs)) {
         return error;
     }
     progress("output nodes and tets");

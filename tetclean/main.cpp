@@ -9,6 +9,7 @@
 #include "clean_run.hpp"
 #include "console.hpp"
 #include "error.hpp"
+#include "output_target.hpp"
 
 #ifndef TETCLEAN_VERSION
 #define TETCLEAN_VERSION "unknown"
@@ -32,6 +33,9 @@ int run(char** argv) {
     if (const char* name = common::overlong_argument(argv, 6)) {
         return fail(common::file_error(common::shortened_name(name),
                                        "file name is longer than 3999 characters"));
+    }
+    if (auto problem = common::check_output_names({{"node_file_out", argv[3]}, {"ele_file_out", argv[4]}})) {
+        return fail(*problem);
     }
     const CleanRunFiles files{argv[1], argv[2], argv[3], argv[4], argv[5], argv[6]};
     if (auto problem = clean_mesh_files(files, common::say)) return fail(*problem);

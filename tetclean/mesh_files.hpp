@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "error.hpp"
@@ -53,11 +54,14 @@ common::MaybeError read_elements(std::int32_t* tets, common::TokenScanner& text,
 // Writes nodes_number_out[level] nodes and tets_number_out[level] elements
 // in the layout above (coordinates with 6 significant digits, one space
 // between fields, a line end after every line). Both files are replaced
-// only once both are complete.
+// only once both are complete, both or neither (output_set.hpp); an output
+// that replaces one of `inputs` is flushed to disk first. The two names
+// must not name one file (check_output_names).
 common::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out);
+                                        const std::string& ele_file_out,
+                                        std::span<const std::string> inputs = {});
 
 // Node tbd files list the tbd nodes of one level, each with two references
 // that count from 1 in files and from 0 in memory.

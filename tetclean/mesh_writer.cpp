@@ -3,6 +3,7 @@
 // input.
 #include "mesh_files.hpp"
 #include "output_file.hpp"
+#include "output_set.hpp"
 
 namespace tetclean {
 namespace {
@@ -50,7 +51,8 @@ void write_tets(common::OutputFile& out, const std::int32_t* tets, std::int32_t 
 common::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out) {
+                                        const std::string& ele_file_out,
+                                        std::span<const std::string> inputs) {
     // Both files are finished before either replaces its target, so a
     // failure leaves the old files (possibly the inputs) as they were.
     common::OutputFile node_out;
@@ -63,8 +65,8 @@ common::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
     write_tets(ele_out, tets, param.tets_number_out[level]);
     if (auto problem = ele_out.finish()) return problem;
 
-    if (auto problem = node_out.commit()) return problem;
-    return ele_out.commit();
+    common::OutputFile* const both[] = {&node_out, &ele_out};
+    return common::commit_outputs(both, inputs);
 }
 
 }  // namespace tetclean

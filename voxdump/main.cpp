@@ -22,6 +22,8 @@
 #include "error.hpp"
 #include "number_format.hpp"
 #include "output_file.hpp"
+#include "output_set.hpp"
+#include "output_target.hpp"
 #include "text_outputs.hpp"
 
 #ifndef VOXDUMP_VERSION
@@ -103,6 +105,11 @@ int run(char** argv) {
         return fail(common::file_error(common::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
+    if (auto problem = common::check_output_names({{"ascii_image_file", argv[2]},
+                                                   {"ascii_size_file", argv[3]},
+                                                   {"ascii_resolution_file", argv[4]}})) {
+        return fail(*problem);
+    }
     const std::string image_input_file = argv[1];
     const std::string image_output_file = argv[2];
     const std::string size_file = argv[3];
@@ -146,9 +153,9 @@ int run(char** argv) {
         })) {
         return fail(*problem);
     }
-    for (common::OutputFile* out : {&image_out, &size_out, &resolution_out}) {
-        if (auto problem = out->commit()) return fail(*problem);
-    }
+    common::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
+    const std::string inputs[] = {hfname, imgfname};
+    if (auto problem = common::commit_outputs(outputs, inputs)) return fail(*problem);
     return 0;
 }
 

@@ -116,6 +116,33 @@ TEST(TetcleanBadInput, Outputs) {
     });
 }
 
+std::vector<std::string> outputs(const std::string& node_out, const std::string& ele_out) {
+    return {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"};
+}
+
+// Output names are checked before anything is read: one file named twice is
+// refused, whatever the names; files that are not regular may repeat.
+TEST(TetcleanBadInput, OutputNames) {
+    const std::string same = "ele_file_out names the same file as node_file_out ";
+    run_cases({
+        {"one name twice", {}, outputs("same", "same"), 1, "same", same + "(same)"},
+        {"one name written two ways", {}, outputs("out.node", "./out.node"), 1, "./out.node", same + "(out.node)"},
+        {"an input named twice", {}, outputs("in.node", "in.node"), 1, "in.node", same + "(in.node)"},
+        {"two hard links of one file", {{"out.node", "old"}, {"other", {Content::hard_link, "out.node"}}},
+         outputs("out.node", "other"), 1, "other", same + "(out.node)"},
+        {"a link to the other output", {{"out.node", "old"}, {"link", {Content::symbolic_link, "out.node"}}},
+         outputs("link", "out.node"), 1, "out.node", same + "(link)"},
+        {"a dangling link to the other output's name", {{"link", {Content::symbolic_link, "new.node"}}},
+         outputs("new.node", "link"), 1, "link", same + "(new.node)"},
+        {"an unset variable for the node output", {}, outputs("", "out.ele"), 1, "node_file_out",
+         "output file name is empty"},
+        {"an unset variable for the element output", {}, outputs("out.node", ""), 1, "ele_file_out",
+         "output file name is empty"},
+        {"/dev/null for both", {}, outputs("/dev/null", "/dev/null"), 0, "", ""},
+        {"one name in two folders", {{"sub", Content::folder}}, outputs("out.node", "sub/out.node"), 0, "", ""},
+    });
+}
+
 // Names and tokens are shown with their control bytes spelt out; readers
 // say what stopped them.
 TEST(TetcleanBadInput, Messages) {

@@ -79,6 +79,21 @@ TEST(VoxdumpBadInput, Outputs) {
     });
 }
 
+// Output names are checked before anything is read.
+TEST(VoxdumpBadInput, OutputNames) {
+    run_cases({
+        {"one name for image and resolution", {}, {"v", "t", "s", "t"}, 1, "t",
+         "ascii_resolution_file names the same file as ascii_image_file (t)"},
+        {"the image file named as two outputs", {}, {"v", "a", "v.img", "v.img"}, 1, "v.img",
+         "ascii_resolution_file names the same file as ascii_size_file (v.img)"},
+        {"two hard links of one file", {{"s", "old"}, {"r", {Content::hard_link, "s"}}}, {"v", "a", "s", "r"}, 1, "r",
+         "ascii_resolution_file names the same file as ascii_size_file (s)"},
+        {"an unset variable for the size file", {}, {"v", "a", "", "r"}, 1, "ascii_size_file",
+         "output file name is empty"},
+        {"/dev/null for all three", {}, {"v", "/dev/null", "/dev/null", "/dev/null"}, 0, "", ""},
+    });
+}
+
 TEST(VoxdumpBadInput, Messages) {
     run_cases({
         {"header a folder", {{"v.hdr", Content::folder}}, {}, 1, "v.hdr",
