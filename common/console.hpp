@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "error.hpp"
+#include "shown_text.hpp"
 
 namespace common {
 
@@ -22,6 +23,16 @@ inline void say(const char* line) {
 // "<tool>: <file>: <problem>" on standard error.
 inline void print_error(const char* tool, const Error& error) {
     std::fprintf(stderr, "%s: %s\n", tool, error.message.c_str());
+}
+
+// "<tool>: <file>: <problem>" on standard error without allocating memory,
+// for an exception caught in main (memory may be what ran out).
+inline void print_unexpected_failure(const char* tool, const char* file, const char* problem) {
+    std::fprintf(stderr, "%s: ", tool);
+    print_shown(stderr, file);
+    std::fputs(": ", stderr);
+    print_shown(stderr, problem);
+    std::fputc('\n', stderr);
 }
 
 // "Usage: <program><usage_words>" on `stream`.

@@ -27,10 +27,14 @@ struct Entry {
 constexpr int entry_count = 64;
 Entry entries[entry_count];
 
-extern "C" void remove_temporaries_and_reraise(int signal_number) {
+void remove_listed() {
     for (Entry& entry : entries) {
         if (entry.used) unlinkat(entry.folder, entry.name, 0);
     }
+}
+
+extern "C" void remove_temporaries_and_reraise(int signal_number) {
+    remove_listed();
     // The signal is blocked while its handler runs: the raised one is
     // delivered, with the default action, as soon as the handler returns.
     ::signal(signal_number, SIG_DFL);
@@ -114,6 +118,11 @@ int create_temporary_file(int folder, char (&name)[temporary_name_size], int& en
     }
     errno = EEXIST;
     return -1;
+}
+
+void remove_listed_temporary_files() {
+    SignalBlock block;
+    remove_listed();
 }
 
 void forget_temporary_file(int entry) {

@@ -55,6 +55,10 @@ int create_temporary_file(int folder, char (&name)[temporary_name_size], int& en
 // blocks signals around the removal or rename and this call together.
 void forget_temporary_file(int entry);
 
+// Removes every listed file now, without allocating: for a process that
+// must end at once (last_resort.hpp).
+void remove_listed_temporary_files();
+
 // A hidden name "<prefix>XXXXXXXX" (eight random hexadecimal digits) that
 // has not been handed out before in this process.
 void make_hidden_name(const char* prefix, char (&name)[temporary_name_size]);

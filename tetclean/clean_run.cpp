@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "large_array.hpp"
 #include "level_set.hpp"
@@ -26,13 +27,16 @@ std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, const std::s
     return array;
 }
 
-}  // namespace
-
-common::MaybeError clean_mesh_files(const CleanRunFiles& files,
-                                    const std::function<void(const char*)>& progress) {
+// The steps of clean_mesh_files. `step_file` follows the file each step
+// reads or writes, to name it when memory runs out.
+common::MaybeError run_steps(const CleanRunFiles& files,
+                             const std::function<void(const char*)>& progress,
+                             const std::string*& step_file) {
     RunParameters param;
+    step_file = &files.parameters;
     if (auto problem = param.read_parameter_file(files.parameters)) return problem;
     param.reserved_flag = false;
+    step_file = &files.node_in;
     if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param)) return problem;
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
@@ -50,8 +54,10 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
 
     if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
     progress("nodes loaded");
+    step_file = &files.ele_in;
     if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
     progress("tets loaded");
+    step_file = &files.level_set;
 
     auto ls1 = allocate<float>(param.grid1_count, "level-set grid", files.parameters, problem);
     if (problem) return problem;
@@ -64,6 +70,7 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     param.tbd_size[1] = param.nodes_number[1] - param.nodes_number[2];
     progress("nodes tbd loaded");
 
+    step_file = &files.node_in;
     auto keep_flags = allocate<std::int16_t>(node_count, "node flags", files.node_in, problem);
     if (problem) return problem;
     if (auto error = remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(),
@@ -82,6 +89,7 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     ls1.reset();
     keep_flags.reset();
 
+    step_file = &files.node_out;
     const std::string inputs[] = {files.node_in, files.ele_in, files.level_set, files.parameters};
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
                                           files.node_out, files.ele_out, inputs)) {
@@ -89,6 +97,21 @@ common::MaybeError clean_mesh_files(const CleanRunFiles& files,
     }
     progress("output nodes and tets");
     return std::nullopt;
+}
+
+}  // namespace
+
+common::MaybeError clean_mesh_files(const CleanRunFiles& files,
+                                    const std::function<void(const char*)>& progress) {
+    // The arrays are asked for without throwing and reported by name; this
+    // catches the small allocations of every step (names, messages), after
+    // the step's files have been closed and removed by their destructors.
+    const std::string* step_file = &files.parameters;
+    try {
+        return run_steps(files, progress, step_file);
+    } catch (const std::bad_alloc&) {
+        return common::file_error(*step_file, "cannot allocate memory");
+    }
 }
 
 }  // namespace tetclean

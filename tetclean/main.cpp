@@ -6,9 +6,13 @@
 //
 // The main checks its arguments and reports; clean_mesh_files sequences the
 // steps, and the work is in the modules. A run uses mesh level 1 only.
+#include <exception>
+#include <new>
+
 #include "clean_run.hpp"
 #include "console.hpp"
 #include "error.hpp"
+#include "last_resort.hpp"
 #include "output_target.hpp"
 
 #ifndef TETCLEAN_VERSION
@@ -52,5 +56,16 @@ int main(int argc, char** argv) {
         common::print_missing_parameters(argc > 0 ? argv[0] : "tetclean", usage_words);
         return 1;
     }
-    return run(argv);
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    common::guard_against_termination("tetclean", argv[1]);
+    try {
+        return run(argv);
+    } catch (const std::bad_alloc&) {
+        common::print_unexpected_failure("tetclean", argv[1], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        common::print_unexpected_failure("tetclean", argv[1], failure.what());
+    }
+    return 1;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "analyze_header_file.hpp"
@@ -47,8 +48,9 @@ analyze_writer::analyze_writer(const analyze_image& image) : image(&image), voxe
 bool analyze_writer::open_stream(const char* file_name, const char* mode) {
     stream.reset(std::fopen(file_name, mode));
     if (!stream) return false;
-    if (!stream_buffer) stream_buffer.reset(new char[stream_buffer_size]);
-    std::setvbuf(stream.get(), stream_buffer.get(), _IOFBF, stream_buffer_size);
+    // Without memory for the large buffer the stream keeps its own small one.
+    if (!stream_buffer) stream_buffer.reset(new (std::nothrow) char[stream_buffer_size]);
+    if (stream_buffer) std::setvbuf(stream.get(), stream_buffer.get(), _IOFBF, stream_buffer_size);
     return true;
 }
 

@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "analyze_names.hpp"
@@ -20,6 +22,7 @@
 #include "analyze_status.hpp"
 #include "console.hpp"
 #include "error.hpp"
+#include "last_resort.hpp"
 #include "number_format.hpp"
 #include "output_file.hpp"
 #include "output_set.hpp"
@@ -170,5 +173,16 @@ int main(int argc, char** argv) {
         common::print_missing_parameters(argc > 0 ? argv[0] : "voxdump", usage_words);
         return 1;
     }
-    return run(argv);
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    common::guard_against_termination("voxdump", argv[1]);
+    try {
+        return run(argv);
+    } catch (const std::bad_alloc&) {
+        common::print_unexpected_failure("voxdump", argv[1], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        common::print_unexpected_failure("voxdump", argv[1], failure.what());
+    }
+    return 1;
 }

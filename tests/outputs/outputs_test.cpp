@@ -31,6 +31,18 @@ using testing_support::read_file;
 using testing_support::TempDir;
 using testing_support::write_file;
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+#else
+constexpr bool sanitized = false;
+#endif
+
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 // One of the two programs with a small set of good inputs.
@@ -366,6 +378,73 @@ TEST(Outputs, ReplacedInputsAreFlushedFirst) {
             if (line.find("rename") != std::string::npos) calls += 'R';
         }
         EXPECT_EQ(calls, c.calls);
+    }
+}
+
+// Memory limits (ulimit -v) from the least a run can start with up to
+// enough: every run either succeeds with the same outputs as without a
+// limit, or fails with one line saying what could not be allocated, and
+// leaves no file behind. Sanitizers reserve far more address space than
+// any such limit, so their builds skip this.
+struct Workload {
+    const Tool* tool;
+    std::string generator;
+    std::vector<std::string> generator_args;
+    std::vector<std::string> args;
+    std::vector<std::string> outputs;
+};
+
+TEST(Outputs, MemoryLimits) {
+    if (sanitized) GTEST_SKIP() << "sanitizer builds cannot run under ulimit -v";
+    const Workload workloads[] = {
+        {&tetclean, MAKE_WORKLOAD_PATH, {".", "0.02"},
+         {"mesh.node", "mesh.ele", "out.node", "out.ele", "levelset.txt", "params.txt"},
+         {"out.node", "out.ele"}},
+        {&voxdump, MAKE_VOLUME_WORKLOAD_PATH, {".", "64", "64", "40"}, {"float_le", "a", "s", "r"},
+         {"a", "s", "r"}},
+    };
+    for (const Workload& w : workloads) {
+        SCOPED_TRACE(w.tool->name);
+        RunFolder run;
+        ASSERT_EQ(testing_support::run_program(run.dir, w.generator, w.generator_args).status, 0);
+        const auto reference = testing_support::run_program(run.dir, w.tool->program, w.args);
+        ASSERT_EQ(reference.status, 0) << reference.err;
+        const std::vector<std::string>& outputs = w.outputs;
+        std::vector<std::string> expected;
+        for (const std::string& name : outputs) {
+            expected.push_back(read_file(run.dir / name));
+            fs::remove(run.dir / name);
+        }
+        const auto limited = [&](long kib, const std::vector<std::string>& args) {
+            return program_runs::run_with(run.dir, "ulimit -v " + std::to_string(kib), w.tool->program, args);
+        };
+        // The least limit under which the program starts at all.
+        long low = 1024, high = 256 * 1024;
+        while (high - low > 64) {
+            const long middle = (low + high) / 2;
+            (limited(middle, {"--version"}).status == 0 ? high : low) = middle;
+        }
+        bool refused = false, succeeded = false;
+        for (long kib = high; kib < high + 64 * 1024 && !succeeded; kib += kib < high + 2048 ? 128 : 1024) {
+            SCOPED_TRACE(kib);
+            const auto result = limited(kib, w.args);
+            if (result.status == 0) {
+                succeeded = true;
+                for (std::size_t i = 0; i < outputs.size(); ++i) EXPECT_EQ(read_file(run.dir / outputs[i]), expected[i]);
+                continue;
+            }
+            EXPECT_EQ(result.status, 1) << result.err;
+            EXPECT_EQ(result.err.rfind(std::string(w.tool->name) + ": ", 0), 0u) << result.err;
+            EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+            const bool allocation = result.err.find("cannot allocate") != std::string::npos ||
+                                    result.err.find("cannot hold the samples") != std::string::npos;
+            EXPECT_TRUE(allocation) << result.err;
+            refused = refused || allocation;
+            for (const std::string& name : outputs) EXPECT_FALSE(fs::exists(run.dir / name)) << name;
+            EXPECT_EQ(hidden_files(run.dir), std::vector<std::string>{});
+        }
+        EXPECT_TRUE(refused);
+        EXPECT_TRUE(succeeded);
     }
 }
 
