@@ -103,7 +103,11 @@ std::string shown_token(std::string_view token) {
         }
         if ((static_cast<unsigned char>(token[cut]) & 0xc0) == 0x80) cut = limit;  // not UTF-8 anyway
     }
-    return "'" + shown_text(token.substr(0, cut)) + (cut < token.size() ? "...'" : "'");
+    // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on
+    // "literal" + std::string temporaries.
+    std::string quoted = "'";
+    quoted.append(shown_text(token.substr(0, cut))).append(cut < token.size() ? "...'" : "'");
+    return quoted;
 }
 
 void print_shown(std::FILE* stream, std::string_view text) {
