@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "analyze_header_file.hpp"
-#include "analyze_image.hpp"
-#include "analyze_names.hpp"
-#include "byte_order.hpp"
+#include <levelset_prep/analyze/analyze_header_file.hpp>
+#include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 struct Shape {
     int nx, ny, nz;
@@ -59,8 +59,9 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     header.pixdim[3] = 2.5f;
     const bool swap = big_endian == (std::endian::native == std::endian::little);
     if (swap) swap_header(header);
-    if (!write_analyze_header(name, header)) {
-        std::fprintf(stderr, "make_volume_workload: %s: cannot write the header file\n", name.c_str());
+    if (write_analyze_header(name, header)) {
+        std::fprintf(stderr, "make_volume_workload: %s: cannot write the header file\n",
+                     name.c_str());
         return false;
     }
     std::vector<Sample> stored = samples;
@@ -76,8 +77,8 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     std::string image_name;
     make_img_name(image_name, name);
     std::FILE* out = std::fopen(image_name.c_str(), "wb");
-    const bool written =
-        out != nullptr && std::fwrite(stored.data(), sizeof(Sample), stored.size(), out) == stored.size();
+    const bool written = out != nullptr && std::fwrite(stored.data(), sizeof(Sample), stored.size(),
+                                                       out) == stored.size();
     if (out == nullptr || std::fclose(out) != 0 || !written) {
         std::fprintf(stderr, "make_volume_workload: %s: cannot write the image file\n",
                      image_name.c_str());

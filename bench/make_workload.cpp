@@ -20,7 +20,9 @@
 #include <random>
 #include <string>
 
-#include "output_file.hpp"
+#include <levelset_prep/textio/output_file.hpp>
+
+using namespace levelset_prep;
 
 namespace {
 
@@ -35,9 +37,9 @@ int extent_for(double scale) {
     return (extent + 3) / 4 * 4;
 }
 
-bool finish(common::OutputFile& out) {
+bool finish(textio::OutputFile& out) {
     if (auto error = out.finish(); error || (error = out.commit())) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     return true;
@@ -50,9 +52,9 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
                               {far * 0.7, far * 0.6, far * 0.4, far * 0.15},
                               {far * 0.5, far * 0.3, far * 0.7, far * 0.1}};
     std::normal_distribution<double> noise(0.0, 0.01);
-    common::OutputFile out;
+    textio::OutputFile out;
     if (auto error = out.open(path)) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     for (int k = 0; k < n; ++k) {
@@ -64,7 +66,8 @@ bool write_level_set(const std::string& path, int extent, std::mt19937_64& rando
                 double best = 1e30;
                 for (const Sphere& s : spheres) {
                     const double d = std::sqrt((x - s.x) * (x - s.x) + (y - s.y) * (y - s.y) +
-                                               (z - s.z) * (z - s.z)) - s.r;
+                                               (z - s.z) * (z - s.z)) -
+                                     s.r;
                     best = std::min(best, d);
                 }
                 if (i) out.put(' ');
@@ -98,9 +101,9 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     while (side * side * side < nodes) ++side;
     const Lattice lattice{side, -0.05 * far, 1.1 * far / static_cast<double>(side - 1)};
     std::uniform_real_distribution<double> jitter(-0.4, 0.4);
-    common::OutputFile out;
+    textio::OutputFile out;
     if (auto error = out.open(folder + "/mesh.node")) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     out.put_int(nodes);
@@ -123,7 +126,7 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
     std::uniform_int_distribution<int> shape(0, 5);
     std::uniform_int_distribution<int> region(0, 9);
     if (auto error = out.open(folder + "/mesh.ele")) {
-        std::fprintf(stderr, "make_workload: %s\n", error->message.c_str());
+        std::fprintf(stderr, "make_workload: %s\n", error->message().c_str());
         return false;
     }
     out.put_int(tets);
@@ -137,7 +140,8 @@ bool write_mesh(const std::string& folder, std::int64_t nodes, std::int64_t tets
         for (int slot = 0; slot < 4; ++slot) {
             const int corner = corners[slot];
             out.put(' ');
-            out.put_int(lattice.node(i + (corner & 1), j + (corner >> 1 & 1), k + (corner >> 2)) + 1);
+            out.put_int(lattice.node(i + (corner & 1), j + (corner >> 1 & 1), k + (corner >> 2)) +
+                        1);
         }
         const int r = region(random);
         out.put(' ');
@@ -170,7 +174,8 @@ int main(int argc, char** argv) {
         std::perror("make_workload: params.txt");
         return 1;
     }
-    std::fprintf(params, "%d %d %d 0.05 200 1 0.5 1 0.1 1 1 1 0.5 0.5 0.5 1\n", extent, extent, extent);
+    std::fprintf(params, "%d %d %d 0.05 200 1 0.5 1 0.1 1 1 1 0.5 0.5 0.5 1\n", extent, extent,
+                 extent);
     std::fclose(params);
     return write_level_set(folder + "/levelset.txt", extent, random) &&
                    write_mesh(folder, nodes, tets, extent, random)

@@ -4,8 +4,6 @@
 // Each benchmark handles one batch of 1,000,000 values; the text is what
 // the tools meet: integers of up to seven digits (element files), and
 // values written with six significant digits (grids and coordinates).
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -14,9 +12,13 @@
 #include <type_traits>
 #include <vector>
 
-#include "number_format.hpp"
-#include "number_scan.hpp"
-#include "token_scanner.hpp"
+#include <benchmark/benchmark.h>
+
+#include <levelset_prep/textio/number_format.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
+using namespace levelset_prep;
 
 namespace {
 
@@ -44,13 +46,13 @@ std::vector<std::int64_t> sample_ints() {
 template <typename Number>
 std::string as_text(const std::vector<Number>& values) {
     std::string text;
-    char buffer[common::max_number_chars];
+    char buffer[textio::max_number_chars];
     for (std::size_t i = 0; i < values.size(); ++i) {
         char* end = nullptr;
         if constexpr (std::is_integral_v<Number>) {
-            end = common::format_int(buffer, values[i]);
+            end = textio::format_int(buffer, values[i]);
         } else {
-            end = common::format_general(buffer, values[i]);
+            end = textio::format_general(buffer, values[i]);
         }
         text.append(buffer, end);
         text += i % 6 == 5 ? '\n' : ' ';
@@ -70,11 +72,11 @@ const std::string& int_text() {
 template <typename Number>
 void scan_project(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
-        common::TokenScanner scanner{std::string_view(text)};
+        textio::TokenScanner scanner{std::string_view(text)};
         std::string_view token;
         Number value{};
         Number sum{};
-        while (common::read_number(scanner, value, token) == common::ScanStatus::ok) sum += value;
+        while (textio::read_number(scanner, value, token) == textio::ScanStatus::ok) sum += value;
         benchmark::DoNotOptimize(sum);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -105,7 +107,7 @@ void BM_scan_double_stream(benchmark::State& state) { scan_stream<double>(state,
 // project's formatter, a string stream for operator<<.
 template <typename Number, typename Format>
 void format_project(benchmark::State& state, const std::vector<Number>& values, Format format) {
-    std::string buffer(values.size() * (common::max_number_chars + 1), '\0');
+    std::string buffer(values.size() * (textio::max_number_chars + 1), '\0');
     for (auto _ : state) {
         char* out = buffer.data();
         for (const Number value : values) {
@@ -129,7 +131,8 @@ void format_stream(benchmark::State& state, const std::vector<Number>& values) {
 
 void BM_format_double_project(benchmark::State& state) {
     static const auto values = sample_doubles();
-    format_project(state, values, [](char* out, double v) { return common::format_general(out, v); });
+    format_project(state, values,
+                   [](char* out, double v) { return textio::format_general(out, v); });
 }
 void BM_format_double_stream(benchmark::State& state) {
     static const auto values = sample_doubles();
@@ -137,7 +140,8 @@ void BM_format_double_stream(benchmark::State& state) {
 }
 void BM_format_int_project(benchmark::State& state) {
     static const auto values = sample_ints();
-    format_project(state, values, [](char* out, std::int64_t v) { return common::format_int(out, v); });
+    format_project(state, values,
+                   [](char* out, std::int64_t v) { return textio::format_int(out, v); });
 }
 void BM_format_int_stream(benchmark::State& state) {
     static const auto values = sample_ints();

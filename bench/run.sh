@@ -85,7 +85,7 @@ for scale in "${scales[@]}"; do
     dir="$work/tetclean-$scale"
     mkdir -p "$dir"
     "$bin/bench/make_workload" "$dir" "$scale" >/dev/null
-    run_timed "tetclean-$scale" "$bin/tetclean/tetclean" "$dir/mesh.node" "$dir/mesh.ele" \
+    run_timed "tetclean-$scale" "$bin/apps/tetclean/tetclean" "$dir/mesh.node" "$dir/mesh.ele" \
         "$dir/out.node" "$dir/out.ele" "$dir/levelset.txt" "$dir/params.txt"
     nodes=$(head -c 64 "$dir/mesh.node" | awk 'NR == 1 {print $1}')
     tets=$(head -c 64 "$dir/mesh.ele" | awk 'NR == 1 {print $1}')
@@ -109,7 +109,7 @@ mkdir -p "$dir"
 "$bin/bench/make_volume_workload" "$dir" "${volume[@]}" >/dev/null
 voxels=$((volume[0] * volume[1] * volume[2]))
 for pair in float_le float_be short_le short_be; do
-    run_timed "voxdump-$pair" "$bin/voxdump/voxdump" "$dir/$pair" "$dir/out.txt" \
+    run_timed "voxdump-$pair" "$bin/apps/voxdump/voxdump" "$dir/$pair" "$dir/out.txt" \
         "$dir/size.txt" "$dir/resolution.txt"
     row "voxdump ${volume[0]}x${volume[1]}x${volume[2]} $pair" \
         "$(file_bytes "$dir/$pair.hdr" "$dir/$pair.img")" \

@@ -1,40 +1,34 @@
 # What `cmake --install` puts where, and the Debian packages made from it.
 #
 #   programs     bin/tetclean, bin/voxdump, share/man/man1/{tetclean,voxdump}.1
-#   development  the module headers in include/levelset_prep/, the static
-#                libraries in lib/levelset_prep/, and a CMake package
+#   development  the public headers in include/levelset_prep/<library>/, the
+#                static libraries in lib/levelset_prep/, and a CMake package
 #                (lib/cmake/levelset_prep/) that another project finds with
-#                find_package(levelset_prep) and links as levelset_prep::<module>
+#                find_package(levelset_prep) and links as levelset_prep::<library>
 #
 # Test, example and benchmark programs are not installed.
 include(CMakePackageConfigHelpers)
 
-set(levelset_prep_modules
-    common_io
-    tetclean_run_parameters
-    tetclean_mesh_files
-    tetclean_level_set
-    tetclean_zero_removal
-    tetclean_run
-    voxdump_image
-    voxdump_text
-    voxdump_volume
+set(levelset_prep_libraries
+    levelset_prep_textio
+    levelset_prep_mesh
+    levelset_prep_levelset
+    levelset_prep_analyze
+    levelset_prep_volume
 )
 set(levelset_prep_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/levelset_prep)
 
-install(TARGETS tetclean voxdump
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+if(LEVELSET_PREP_BUILD_PROGRAMS)
+    install(TARGETS tetclean voxdump
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+endif()
 
-install(TARGETS ${levelset_prep_modules} EXPORT levelset_prepTargets
+install(TARGETS ${levelset_prep_libraries} EXPORT levelset_prepTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}/levelset_prep COMPONENT development)
-# Every header of a module folder is part of its interface (tests and test
-# support live in subfolders and are left out).
-file(GLOB levelset_prep_headers CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/common/*.hpp
-    ${PROJECT_SOURCE_DIR}/tetclean/*.hpp
-    ${PROJECT_SOURCE_DIR}/voxdump/*.hpp)
-install(FILES ${levelset_prep_headers}
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/levelset_prep COMPONENT development)
+# include/ holds the public headers alone; each library's private headers
+# stay beside its sources.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/levelset_prep
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 
 install(EXPORT levelset_prepTargets NAMESPACE levelset_prep::
     DESTINATION ${levelset_prep_cmake_dir} COMPONENT development)

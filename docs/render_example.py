@@ -102,7 +102,7 @@ def draw(axes, mesh, title, surface):
 def main():
     tetclean = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else None
     if tetclean is None:
-        built = sorted(ROOT.glob("build/*/tetclean/tetclean"))
+        built = sorted(ROOT.glob("build/*/apps/tetclean/tetclean"))
         if not built:
             sys.exit("render_example.py: build tetclean first (bash examples/run.sh) or name it")
         tetclean = built[0]

@@ -29,7 +29,8 @@ struct Point {
 };
 
 double distance(const Point& a, const Point& b) {
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                     (a.z - b.z) * (a.z - b.z));
 }
 
 const Point inner_centre{6, 6, 6};
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
     write_nodes(folder + "/mesh.node", points);
     write_elements(folder + "/mesh.ele", points);
     write_level_set(folder + "/levelset.txt");
-    std::ofstream(folder + "/params.txt")
-        << extent << ' ' << extent << ' ' << extent << "\n0.05 200\n1 0.5 1 0.1\n1 1 1\n0.5 0.5 0.5\n1\n";
+    std::ofstream(folder + "/params.txt") << extent << ' ' << extent << ' ' << extent
+                                          << "\n0.05 200\n1 0.5 1 0.1\n1 1 1\n0.5 0.5 0.5\n1\n";
     return 0;
 }

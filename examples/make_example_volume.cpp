@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "analyze_header_file.hpp"
-#include "analyze_image.hpp"
-#include "analyze_names.hpp"
-#include "byte_order.hpp"
+#include <levelset_prep/analyze/analyze_header_file.hpp>
+#include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 constexpr int nx = 48, ny = 48, nz = 16;
 constexpr float spacing_x = 0.9375f, spacing_y = 0.9375f, spacing_z = 2.5f;
@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
     header.glmax = 4;
     header.glmin = 0;
     if (swap) swap_header(header);
-    if (!write_analyze_header(name, header)) {
-        std::fprintf(stderr, "make_example_volume: %s: cannot write the header file\n", name.c_str());
+    if (write_analyze_header(name, header)) {
+        std::fprintf(stderr, "make_example_volume: %s: cannot write the header file\n",
+                     name.c_str());
         return 1;
     }
 
@@ -84,9 +85,8 @@ int main(int argc, char** argv) {
     std::string imgfname;
     make_img_name(imgfname, name);
     std::FILE* out = std::fopen(imgfname.c_str(), "wb");
-    const bool written = out != nullptr &&
-                         std::fwrite(samples.data(), sizeof samples[0], samples.size(), out) ==
-                             samples.size();
+    const bool written = out != nullptr && std::fwrite(samples.data(), sizeof samples[0],
+                                                       samples.size(), out) == samples.size();
     if (out == nullptr || std::fclose(out) != 0 || !written) {
         std::fprintf(stderr, "make_example_volume: %s: cannot write the image file\n",
                      imgfname.c_str());

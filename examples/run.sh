@@ -13,12 +13,12 @@ mkdir -p "$out"
 
 echo
 echo "\$ tetclean examples/mesh.node examples/mesh.ele $out/clean.node $out/clean.ele examples/levelset.txt examples/params.txt"
-build/tools/tetclean/tetclean examples/mesh.node examples/mesh.ele "$out/clean.node" "$out/clean.ele" \
+build/tools/apps/tetclean/tetclean examples/mesh.node examples/mesh.ele "$out/clean.node" "$out/clean.ele" \
     examples/levelset.txt examples/params.txt
 echo "-> $out/clean.node: $(head -n 1 "$out/clean.node")   $out/clean.ele: $(head -n 1 "$out/clean.ele")"
 
 echo
 echo "\$ voxdump examples/segmented $out/segmented.txt $out/segmented_size.txt $out/segmented_resolution.txt"
-build/tools/voxdump/voxdump examples/segmented "$out/segmented.txt" "$out/segmented_size.txt" \
+build/tools/apps/voxdump/voxdump examples/segmented "$out/segmented.txt" "$out/segmented_size.txt" \
     "$out/segmented_resolution.txt"
 echo "-> $out/segmented_size.txt: $(cat "$out/segmented_size.txt")   $out/segmented_resolution.txt: $(cat "$out/segmented_resolution.txt")"

@@ -14,15 +14,16 @@
 #include <span>
 #include <string_view>
 
-#include "analyze_reader.hpp"
-#include "analyze_status.hpp"
-#include "byte_image_files.hpp"
+#include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include <levelset_prep/analyze/byte_image_files.hpp>
+
 #include "fuzz_support.hpp"
 #include "text_outputs.hpp"
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 // A field of the header as stored, in the header's own byte order.
 template <typename T>
@@ -30,7 +31,8 @@ T field(const std::uint8_t* header, std::size_t offset, bool swap) {
     std::uint8_t bytes[sizeof(T)];
     std::memcpy(bytes, header + offset, sizeof(T));
     if (swap) {
-        for (std::size_t i = 0; i < sizeof(T) / 2; ++i) std::swap(bytes[i], bytes[sizeof(T) - 1 - i]);
+        for (std::size_t i = 0; i < sizeof(T) / 2; ++i)
+            std::swap(bytes[i], bytes[sizeof(T) - 1 - i]);
     }
     T value;
     std::memcpy(&value, bytes, sizeof(T));
@@ -63,24 +65,30 @@ Announced decode(const std::uint8_t* header) {
     return a;
 }
 
-int expected_status(const Announced& a, std::size_t image_size) {
-    if (a.count > std::numeric_limits<std::int32_t>::max()) return status_no_sample_buffer;
-    if (a.sample_bytes == 0) return status_unsupported_datatype;
-    if (static_cast<std::uint64_t>(a.count) * a.sample_bytes > image_size) return status_image_too_short;
-    return status_ok;
+ReadStatus expected_status(const Announced& a, std::size_t image_size) {
+    if (a.count > std::numeric_limits<std::int32_t>::max()) return ReadStatus::no_sample_buffer;
+    if (a.sample_bytes == 0) return ReadStatus::unsupported_datatype;
+    if (static_cast<std::uint64_t>(a.count) * a.sample_bytes > image_size)
+        return ReadStatus::image_too_short;
+    return ReadStatus::ok;
 }
 
 // Sample i decoded from the image bytes.
-float expected_sample(const Announced& a, const std::uint8_t* image, std::size_t i, bool signed_16bit) {
+float expected_sample(const Announced& a, const std::uint8_t* image, std::size_t i,
+                      bool signed_16bit) {
     const std::int16_t type = a.sample_bytes == 4 && a.datatype != 8 ? 16 : a.datatype;
     switch (type) {
-        case 2: return image[i];
+        case 2:
+            return image[i];
         case 4: {
             const auto raw = field<std::uint16_t>(image, 2 * i, a.swap);
-            return signed_16bit ? static_cast<float>(static_cast<std::int16_t>(raw)) : static_cast<float>(raw);
+            return signed_16bit ? static_cast<float>(static_cast<std::int16_t>(raw))
+                                : static_cast<float>(raw);
         }
-        case 8: return static_cast<float>(field<std::int32_t>(image, 4 * i, a.swap));
-        default: return field<float>(image, 4 * i, a.swap);
+        case 8:
+            return static_cast<float>(field<std::int32_t>(image, 4 * i, a.swap));
+        default:
+            return field<float>(image, 4 * i, a.swap);
     }
 }
 
@@ -98,58 +106,67 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* header = data + (short_header ? 2 : 1);
     const std::size_t left = size - (short_header ? 2 : 1);
     if (header_size > left) header_size = left;
-    const std::string_view image(reinterpret_cast<const char*>(header + header_size), left - header_size);
+    const std::string_view image(reinterpret_cast<const char*>(header + header_size),
+                                 left - header_size);
 
     analyze_image volume;
     std::FILE* file = open_image(image, unseekable);
-    const int status = read_analyze_image(std::span(header, header_size), file, volume, signed_16bit);
+    const ReadStatus status =
+        read_analyze_image(std::span(header, header_size), file, volume, signed_16bit).status;
     std::fclose(file);
 
     analyze_byte_image mask;
     file = open_image(image, unseekable);
-    const int mask_status = read_analyze_byte_image(std::span(header, header_size), file, mask);
+    const ReadStatus mask_status =
+        read_analyze_byte_image(std::span(header, header_size), file, mask).status;
     std::fclose(file);
 
     if (header_size < sizeof(analyze_header)) {
-        FUZZ_CHECK(status == status_header_too_short && mask_status == status_header_too_short);
+        FUZZ_CHECK(status == ReadStatus::header_too_short &&
+                   mask_status == ReadStatus::header_too_short);
         FUZZ_CHECK(!volume.data && !mask.data);
         return 0;
     }
     const Announced a = decode(header);
     FUZZ_CHECK(volume.header.dim[1] == a.nx && volume.header.datatype == a.datatype);
     FUZZ_CHECK(status == expected_status(a, image.size()));
-    FUZZ_CHECK(static_cast<bool>(volume.data) == (status == status_ok));
+    FUZZ_CHECK(static_cast<bool>(volume.data) == (status == ReadStatus::ok));
 
     // The mask reader takes datatype 2 only, with no zero-datatype rule.
     const std::int64_t voxels = a.nx > 0 && a.ny > 0 && a.nz > 0 ? a.nx * a.ny * a.nz : 0;
-    const int mask_expected = voxels > std::numeric_limits<std::int32_t>::max() ? status_no_sample_buffer
-                              : a.datatype != 2                                 ? status_unsupported_datatype
-                              : static_cast<std::uint64_t>(voxels) > image.size() ? status_image_too_short
-                                                                                  : status_ok;
+    const ReadStatus mask_expected =
+        voxels > std::numeric_limits<std::int32_t>::max()   ? ReadStatus::no_sample_buffer
+        : a.datatype != 2                                   ? ReadStatus::unsupported_datatype
+        : static_cast<std::uint64_t>(voxels) > image.size() ? ReadStatus::image_too_short
+                                                            : ReadStatus::ok;
     FUZZ_CHECK(mask_status == mask_expected);
-    FUZZ_CHECK(static_cast<bool>(mask.data) == (mask_status == status_ok));
-    if (mask_status == status_ok && voxels != 0) {
-        FUZZ_CHECK(std::memcmp(mask.data.get(), image.data(), static_cast<std::size_t>(voxels)) == 0);
+    FUZZ_CHECK(static_cast<bool>(mask.data) == (mask_status == ReadStatus::ok));
+    if (mask_status == ReadStatus::ok && voxels != 0) {
+        FUZZ_CHECK(std::memcmp(mask.data.get(), image.data(), static_cast<std::size_t>(voxels)) ==
+                   0);
     }
-    if (status != status_ok) return 0;
+    if (status != ReadStatus::ok) return 0;
 
     // Every sample, the range and the text form.
     float min = 2147483648.0f, max = -2147483648.0f;
     for (std::int64_t i = 0; i < a.count; ++i) {
-        const float want = expected_sample(a, header + header_size, static_cast<std::size_t>(i), signed_16bit);
+        const float want =
+            expected_sample(a, header + header_size, static_cast<std::size_t>(i), signed_16bit);
         const float got = volume.data[static_cast<std::size_t>(i)];
         FUZZ_CHECK(std::bit_cast<std::uint32_t>(want) == std::bit_cast<std::uint32_t>(got));
         if (got > max) max = got;
         if (got < min) min = got;
-        const std::int32_t text = ascii_value(got);
+        const std::int32_t text = levelset_prep::voxdump::ascii_value(got);
         if (std::isnan(got) || got >= 2147483648.0f || got < -2147483648.0f) {
             FUZZ_CHECK(text == std::numeric_limits<std::int32_t>::min());
         } else {
             FUZZ_CHECK(text == static_cast<std::int32_t>(std::trunc(got)));
         }
     }
-    FUZZ_CHECK(std::bit_cast<std::uint32_t>(min) == std::bit_cast<std::uint32_t>(volume.min_intensity));
-    FUZZ_CHECK(std::bit_cast<std::uint32_t>(max) == std::bit_cast<std::uint32_t>(volume.max_intensity));
+    FUZZ_CHECK(std::bit_cast<std::uint32_t>(min) ==
+               std::bit_cast<std::uint32_t>(volume.min_intensity));
+    FUZZ_CHECK(std::bit_cast<std::uint32_t>(max) ==
+               std::bit_cast<std::uint32_t>(volume.max_intensity));
 
     // The bounds-tested fetch at the edges of the volume and beyond.
     const auto nx = static_cast<std::int32_t>(a.nx), ny = static_cast<std::int32_t>(a.ny),
@@ -162,8 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (!inside) {
                     FUZZ_CHECK(value == 0.0f);
                 } else {
-                    const float stored = volume.data[static_cast<std::size_t>(x + std::int64_t{nx} * (y + std::int64_t{ny} * z))];
-                    FUZZ_CHECK(std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(stored));
+                    const float stored = volume.data[static_cast<std::size_t>(
+                        x + std::int64_t{nx} * (y + std::int64_t{ny} * z))];
+                    FUZZ_CHECK(std::bit_cast<std::uint32_t>(value) ==
+                               std::bit_cast<std::uint32_t>(stored));
                 }
             }
         }

@@ -15,16 +15,17 @@
 #include <string>
 #include <vector>
 
-#include "analyze_reader.hpp"
-#include "analyze_status.hpp"
-#include "analyze_writer.hpp"
-#include "byte_image_files.hpp"
-#include "byte_order.hpp"
+#include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include <levelset_prep/analyze/analyze_writer.hpp>
+#include <levelset_prep/analyze/byte_image_files.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
+
 #include "fuzz_support.hpp"
 
 namespace {
 
-using namespace voxdump;
+using namespace levelset_prep::analyze;
 
 // The writer's conversion, written out again: nearest integer with halves
 // going down, upper bound first (a NaN takes it), then the lower bound.
@@ -36,22 +37,31 @@ float rounded_clamped(float value, float lower, float upper) {
 
 float expected_back(float value, std::int16_t datatype, bool signed_16bit) {
     switch (datatype) {
-        case 2: return rounded_clamped(value, 0.0f, 255.0f);
-        case 4: return signed_16bit ? rounded_clamped(value, -32767.0f, 32767.0f)
-                                    : rounded_clamped(value, 0.0f, 65535.0f);
-        case 8: return rounded_clamped(value, -2147000064.0f, 2147000064.0f);
-        default: return value;
+        case 2:
+            return rounded_clamped(value, 0.0f, 255.0f);
+        case 4:
+            return signed_16bit ? rounded_clamped(value, -32767.0f, 32767.0f)
+                                : rounded_clamped(value, 0.0f, 65535.0f);
+        case 8:
+            return rounded_clamped(value, -2147000064.0f, 2147000064.0f);
+        default:
+            return value;
     }
 }
 
 std::size_t stored_bytes(std::int16_t datatype, std::int16_t bitpix) {
     switch (datatype) {
-        case 2: return 1;
-        case 4: return 2;
+        case 2:
+            return 1;
+        case 4:
+            return 2;
         case 8:
-        case 16: return 4;
-        case 0: return bitpix % 32 == 0 ? 4 : 0;
-        default: return 0;
+        case 16:
+            return 4;
+        case 0:
+            return bitpix % 32 == 0 ? 4 : 0;
+        default:
+            return 0;
     }
 }
 
@@ -63,11 +73,13 @@ void turn_byte_order(const std::string& base, std::size_t sample_size) {
     analyze_header fields;
     std::memcpy(&fields, header.data(), sizeof fields);
     swap_header(fields);
-    fuzz::write_bytes(base + ".hdr", std::string_view(reinterpret_cast<const char*>(&fields), sizeof fields));
+    fuzz::write_bytes(base + ".hdr",
+                      std::string_view(reinterpret_cast<const char*>(&fields), sizeof fields));
     std::string image = fuzz::read_bytes(base + ".img");
     if (sample_size > 1) {
         for (std::size_t i = 0; i + sample_size <= image.size(); i += sample_size) {
-            for (std::size_t k = 0; k < sample_size / 2; ++k) std::swap(image[i + k], image[i + sample_size - 1 - k]);
+            for (std::size_t k = 0; k < sample_size / 2; ++k)
+                std::swap(image[i + k], image[i + sample_size - 1 - k]);
         }
     }
     fuzz::write_bytes(base + ".img", image);
@@ -101,51 +113,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t sample_size = stored_bytes(datatype, bitpix);
 
     const std::filesystem::path& folder = fuzz::scratch_folder();
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        std::filesystem::remove(entry.path());
     const std::string base = (folder / "v").string();
     {
         analyze_writer writer(volume);
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base, false) == status_ok);
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base, false).ok());
     }
     const std::string header_file = fuzz::read_bytes(base + ".hdr");
     const std::string image_file = fuzz::read_bytes(base + ".img");
-    FUZZ_CHECK(header_file.size() == sizeof header && std::memcmp(header_file.data(), &header, sizeof header) == 0);
+    FUZZ_CHECK(header_file.size() == sizeof header &&
+               std::memcmp(header_file.data(), &header, sizeof header) == 0);
     FUZZ_CHECK(image_file.size() == count * sample_size);
     {
         // An existing image file stays as it is unless overwriting is asked for.
         analyze_writer writer(volume);
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base + ".img", false) == status_image_exists);
-        FUZZ_CHECK(fuzz::read_bytes(base + ".hdr") == header_file && fuzz::read_bytes(base + ".img") == image_file);
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, base + ".img", false).status ==
+                   WriteStatus::image_exists);
+        FUZZ_CHECK(fuzz::read_bytes(base + ".hdr") == header_file &&
+                   fuzz::read_bytes(base + ".img") == image_file);
     }
     {
         // Sample by sample into a file of its own; write_image refuses an open writer.
         analyze_writer writer(volume);
         const std::string other = (folder / "w").string();
-        FUZZ_CHECK(writer.open_image_file(other, false));
-        for (std::size_t i = 0; i < count; ++i) FUZZ_CHECK(writer.write_value(volume.data[i], signed_16bit));
-        FUZZ_CHECK(writer.write_image(volume, signed_16bit, other, true) == status_image_not_written);
+        FUZZ_CHECK(!writer.open_image_file(other, false));
+        for (std::size_t i = 0; i < count; ++i)
+            FUZZ_CHECK(writer.write_value(volume.data[i], signed_16bit));
+        FUZZ_CHECK(writer.write_image(volume, signed_16bit, other, true).status ==
+                   WriteStatus::image_not_written);
         writer.stream.reset();
         FUZZ_CHECK(fuzz::read_bytes(other + ".img") == image_file);
     }
 
     if (foreign) turn_byte_order(base, sample_size);
     analyze_image back;
-    const int status = read_analyze_image(base, back, signed_16bit);
+    const ReadStatus status = read_analyze_image(base, back, signed_16bit).status;
     FUZZ_CHECK(std::memcmp(&back.header, &header, sizeof header) == 0);
-    int expected = status_ok;
+    ReadStatus expected = ReadStatus::ok;
     if (datatype == 0) {
         // The zero-datatype rule reads bitpix/32 floats per voxel; the writer
         // wrote one (or none when bitpix is not a multiple of 32).
         if (bitpix <= 32) {
-            expected = status_unsupported_datatype;
+            expected = ReadStatus::unsupported_datatype;
         } else if (count != 0) {
-            expected = status_image_too_short;
+            expected = ReadStatus::image_too_short;
         }
     } else if (sample_size == 0) {
-        expected = status_unsupported_datatype;
+        expected = ReadStatus::unsupported_datatype;
     }
     FUZZ_CHECK(status == expected);
-    if (status == status_ok && datatype != 0) {
+    if (status == ReadStatus::ok && datatype != 0) {
         for (std::size_t i = 0; i < count; ++i) {
             const float want = expected_back(volume.data[i], datatype, signed_16bit);
             const float got = back.data[i];
@@ -164,13 +182,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mask.data[i] = static_cast<std::uint8_t>(std::bit_cast<std::uint32_t>(volume.data[i]));
     }
     const std::string mask_base = (folder / "m.hdr").string();
-    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false) == status_ok);
+    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false).ok());
     const std::string mask_image = fuzz::read_bytes(folder / "m.img");
-    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false) == status_image_exists);
+    FUZZ_CHECK(write_analyze_byte_image(mask_base, mask, false).status ==
+               WriteStatus::image_exists);
     FUZZ_CHECK(fuzz::read_bytes(folder / "m.img") == mask_image);
     if (foreign) turn_byte_order((folder / "m").string(), 1);
     analyze_byte_image mask_back;
-    FUZZ_CHECK(read_analyze_byte_image(mask_base, mask_back) == status_ok);
+    FUZZ_CHECK(read_analyze_byte_image(mask_base, mask_back).ok());
     FUZZ_CHECK(std::memcmp(&mask_back.header, &mask.header, sizeof mask.header) == 0);
     FUZZ_CHECK(count == 0 || std::memcmp(mask_back.data.get(), mask.data.get(), count) == 0);
     return 0;

@@ -9,16 +9,23 @@
 #include <memory>
 #include <string_view>
 
+#include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
 #include "fuzz_support.hpp"
-#include "mesh_files.hpp"
-#include "token_scanner.hpp"
+
+using namespace levelset_prep;
 
 namespace {
 
 // 0, 4, ..., 996, then the edges of the 32-bit range.
 std::int32_t node_count_for(std::uint8_t byte) {
-    static constexpr std::int32_t edges[6] = {0, 1, -1, std::numeric_limits<std::int32_t>::max(),
-                                              std::numeric_limits<std::int32_t>::min(), 729};
+    static constexpr std::int32_t edges[6] = {0,
+                                              1,
+                                              -1,
+                                              std::numeric_limits<std::int32_t>::max(),
+                                              std::numeric_limits<std::int32_t>::min(),
+                                              729};
     return byte < 250 ? 4 * std::int32_t{byte} : edges[byte - 250];
 }
 
@@ -33,15 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // At least 12 bytes an element record, as tetclean's count reader demands.
     const std::optional<std::int32_t> count = fuzz::mesh_count(text, 12);
     if (!count) return 0;
-    tetclean::RunParameters param;
+    mesh::RunParameters param;
     param.nodes_number[1] = node_count;
     param.tets_number[1] = *count;
     const std::size_t values = 5 * static_cast<std::size_t>(*count);
 
     std::unique_ptr<std::int32_t[]> read[2] = {std::make_unique<std::int32_t[]>(values),
-                                              std::make_unique<std::int32_t[]>(values)};
-    if (!fuzz::read_both_ways(text, choice, "e.ele", [&](common::TokenScanner& scanner, int which) {
-            return tetclean::read_elements(read[which].get(), scanner, "e.ele", 1, param);
+                                               std::make_unique<std::int32_t[]>(values)};
+    if (!fuzz::read_both_ways(text, choice, "e.ele", [&](textio::TokenScanner& scanner, int which) {
+            return mesh::read_elements(read[which].get(), scanner, "e.ele", 1, param);
         })) {
         return 0;
     }

@@ -9,9 +9,12 @@
 #include <memory>
 #include <string_view>
 
+#include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
 #include "fuzz_support.hpp"
-#include "mesh_files.hpp"
-#include "token_scanner.hpp"
+
+using namespace levelset_prep;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -21,14 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // At least 8 bytes a node record, as tetclean's count reader demands.
     const std::optional<std::int32_t> count = fuzz::mesh_count(text, 8);
     if (!count) return 0;
-    tetclean::RunParameters param;
+    mesh::RunParameters param;
     param.nodes_number[1] = *count;
     const std::size_t values = 3 * static_cast<std::size_t>(*count);
 
-    std::unique_ptr<double[]> read[2] = {std::make_unique<double[]>(values), std::make_unique<double[]>(values)};
-    if (!fuzz::read_both_ways(text, choice, "n.node", [&](common::TokenScanner& scanner, int which) {
-            return tetclean::read_nodes(read[which].get(), scanner, "n.node", 1, param);
-        })) {
+    std::unique_ptr<double[]> read[2] = {std::make_unique<double[]>(values),
+                                         std::make_unique<double[]>(values)};
+    if (!fuzz::read_both_ways(
+            text, choice, "n.node", [&](textio::TokenScanner& scanner, int which) {
+                return mesh::read_nodes(read[which].get(), scanner, "n.node", 1, param);
+            })) {
         return 0;
     }
     FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(double)) == 0);

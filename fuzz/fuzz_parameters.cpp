@@ -6,13 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
 #include "fuzz_support.hpp"
-#include "run_parameters.hpp"
-#include "token_scanner.hpp"
+
+using namespace levelset_prep;
 
 namespace {
 
-using tetclean::RunParameters;
+using mesh::RunParameters;
 
 // The fields that read_parameters fills, for comparing two records.
 std::string fields(const RunParameters& p) {
@@ -25,8 +28,9 @@ std::string fields(const RunParameters& p) {
     return all;
 }
 
-void check_level(std::int64_t size_x, std::int64_t size_y, std::int64_t size_z, std::int64_t divisor,
-                 std::int32_t nx, std::int32_t ny, std::int32_t nz, std::int32_t count) {
+void check_level(std::int64_t size_x, std::int64_t size_y, std::int64_t size_z,
+                 std::int64_t divisor, std::int32_t nx, std::int32_t ny, std::int32_t nz,
+                 std::int32_t count) {
     FUZZ_CHECK(nx == 2 * (size_x / divisor) + 32);
     FUZZ_CHECK(ny == 2 * (size_y / divisor) + 32);
     FUZZ_CHECK(nz == 2 * (size_z / divisor) + 32);
@@ -43,9 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RunParameters read[2];
     read[0].nodes_number[1] = read[1].nodes_number[1] = 7;  // cleared only by a successful read
-    if (!fuzz::read_both_ways(text, choice, "params.txt", [&](common::TokenScanner& scanner, int which) {
-            return read[which].read_parameters(scanner, "params.txt");
-        })) {
+    if (!fuzz::read_both_ways(text, choice, "params.txt",
+                              [&](textio::TokenScanner& scanner, int which) {
+                                  return read[which].read_parameters(scanner, "params.txt");
+                              })) {
         FUZZ_CHECK(read[0].nodes_number[1] == 7 && read[0].grid1_count == 0);  // left as it was
         return 0;
     }
@@ -58,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_level(p.size_x, p.size_y, p.size_z, 1, p.grid1_nx, p.grid1_ny, p.grid1_nz, p.grid1_count);
     check_level(p.size_x, p.size_y, p.size_z, 2, p.grid2_nx, p.grid2_ny, p.grid2_nz, p.grid2_count);
     check_level(p.size_x, p.size_y, p.size_z, 4, p.grid3_nx, p.grid3_ny, p.grid3_nz, p.grid3_count);
-    const tetclean::GridShape shape = tetclean::grid_shape(p, 1);
+    const mesh::GridShape shape = mesh::grid_shape(p, 1);
     FUZZ_CHECK(shape.points() * 8 == p.grid1_count);
     return 0;
 }

@@ -16,17 +16,19 @@
 #include <string_view>
 #include <system_error>
 
-#include "error.hpp"
-#include "number_scan.hpp"
-#include "token_scanner.hpp"
+#include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
+using namespace levelset_prep;
 
 // A property every input must keep; a violation is a finding.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                                  \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (false)
 
 namespace fuzz {
@@ -69,7 +71,8 @@ inline std::FILE* open_unseekable(std::string_view text) {
 inline std::size_t longest_token(std::string_view text) {
     std::size_t longest = 0, run = 0;
     for (char c : text) {
-        const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+        const bool blank =
+            c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
         run = blank ? 0 : run + 1;
         if (run > longest) longest = run;
     }
@@ -89,17 +92,18 @@ inline std::size_t block_size_for(std::string_view text, std::uint8_t choice) {
 // a stream read in small blocks (which 1). Both must report the same
 // problem, naming `file_name`, or none. True when they read it.
 template <typename Read>
-bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name, Read read) {
-    common::TokenScanner memory_text(text);
-    const common::MaybeError from_memory = read(memory_text, 0);
+bool read_both_ways(std::string_view text, std::uint8_t choice, const std::string& file_name,
+                    Read read) {
+    textio::TokenScanner memory_text(text);
+    const textio::MaybeError from_memory = read(memory_text, 0);
     std::FILE* file = open_memory(text);
-    common::TokenScanner file_text(file, block_size_for(text, choice));
-    const common::MaybeError from_stream = read(file_text, 1);
+    textio::TokenScanner file_text(file, block_size_for(text, choice));
+    const textio::MaybeError from_stream = read(file_text, 1);
     std::fclose(file);
     FUZZ_CHECK(from_memory.has_value() == from_stream.has_value());
     if (!from_memory) return true;
-    FUZZ_CHECK(from_memory->message == from_stream->message);
-    FUZZ_CHECK(from_memory->message.rfind(file_name + ": ", 0) == 0);
+    FUZZ_CHECK(from_memory->message() == from_stream->message());
+    FUZZ_CHECK(from_memory->message().rfind(file_name + ": ", 0) == 0);
     return false;
 }
 
@@ -107,11 +111,12 @@ bool read_both_ways(std::string_view text, std::uint8_t choice, const std::strin
 // takes it: 0 when it is not a count (the reader then fails on it), and
 // nothing when the text could not hold that many records of at least
 // `min_record_bytes` each (the program refuses it before allocating).
-inline std::optional<std::int32_t> mesh_count(std::string_view text, std::uint64_t min_record_bytes) {
-    common::TokenScanner head(text);
+inline std::optional<std::int32_t> mesh_count(std::string_view text,
+                                              std::uint64_t min_record_bytes) {
+    textio::TokenScanner head(text);
     std::int32_t count = 0;
     std::string_view token;
-    if (common::read_number(head, count, token) != common::ScanStatus::ok || count < 0) count = 0;
+    if (textio::read_number(head, count, token) != textio::ScanStatus::ok || count < 0) count = 0;
     if (static_cast<std::uint64_t>(count) * min_record_bytes > text.size()) return std::nullopt;
     return count;
 }

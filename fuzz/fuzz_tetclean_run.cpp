@@ -16,18 +16,24 @@
 #include <string_view>
 #include <vector>
 
+#include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/textio/token_scanner.hpp>
+
 #include "clean_run.hpp"
 #include "fuzz_support.hpp"
-#include "run_parameters.hpp"
-#include "token_scanner.hpp"
+
+using namespace levelset_prep;
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// clang-format off
 const std::vector<std::string> progress_lines = {
-    "nodes loaded", "tets loaded", "signed dist functions loaded ", "nodes tbd loaded",
-    "making cast", "removed 0s from nodes and tets", "output nodes and tets"};
+    "nodes loaded",         "tets loaded", "signed dist functions loaded ",
+    "nodes tbd loaded",     "making cast", "removed 0s from nodes and tets",
+    "output nodes and tets"};
+// clang-format on
 
 std::set<std::string> listing(const fs::path& folder) {
     std::set<std::string> names;
@@ -36,18 +42,18 @@ std::set<std::string> listing(const fs::path& folder) {
 }
 
 struct Run {
-    common::MaybeError problem;
+    textio::MaybeError problem;
     std::vector<std::string> lines;
 };
 
-Run run(const tetclean::CleanRunFiles& files) {
+Run run(const levelset_prep::tetclean::CleanRunFiles& files) {
     Run result;
-    result.problem = tetclean::clean_mesh_files(
+    result.problem = levelset_prep::tetclean::clean_mesh_files(
         files, [&result](const char* line) { result.lines.emplace_back(line); });
     return result;
 }
 
-bool names_a_file(const std::string& message, const tetclean::CleanRunFiles& files) {
+bool names_a_file(const std::string& message, const levelset_prep::tetclean::CleanRunFiles& files) {
     for (const std::string* name : {&files.node_in, &files.ele_in, &files.node_out, &files.ele_out,
                                     &files.level_set, &files.parameters}) {
         if (message.rfind(*name + ": ", 0) == 0) return true;
@@ -69,14 +75,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Small grids only: the level-set file lists every point.
     {
-        tetclean::RunParameters param;
-        common::TokenScanner text(parts[0]);
-        if (!param.read_parameters(text, "p") && tetclean::grid_shape(param, 1).points() > 4096) return 0;
+        mesh::RunParameters param;
+        textio::TokenScanner text(parts[0]);
+        if (!param.read_parameters(text, "p") && mesh::grid_shape(param, 1).points() > 4096)
+            return 0;
     }
 
     const fs::path& folder = fuzz::scratch_folder();
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
-    const fs::path p = folder / "p.txt", n = folder / "n.node", e = folder / "e.ele", ls = folder / "ls.txt";
+    const fs::path p = folder / "p.txt", n = folder / "n.node", e = folder / "e.ele",
+                   ls = folder / "ls.txt";
     fuzz::write_bytes(p, parts[0]);
     fuzz::write_bytes(n, parts[1]);
     fuzz::write_bytes(e, parts[2]);
@@ -85,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool in_place = flags & 1;
     const int failing_output = (flags >> 1) & 3;
-    tetclean::CleanRunFiles files{n, e, folder / "out.node", folder / "out.ele", ls, p};
+    levelset_prep::tetclean::CleanRunFiles files{n,  e, folder / "out.node", folder / "out.ele",
+                                                 ls, p};
     if (in_place) {
         files.node_out = n;
         files.ele_out = e;
@@ -101,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(i - 1 < progress_lines.size() && first.lines[i] == progress_lines[i - 1]);
     }
     if (first.problem) {
-        FUZZ_CHECK(names_a_file(first.problem->message, files));
+        FUZZ_CHECK(names_a_file(first.problem->message(), files));
         FUZZ_CHECK(first.lines.size() < 1 + progress_lines.size());
         FUZZ_CHECK(listing(folder) == inputs);  // no output, no temporary file left
         FUZZ_CHECK(fuzz::read_bytes(p) == parts[0] && fuzz::read_bytes(n) == parts[1] &&
@@ -115,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(listing(folder) == expected);
 
     // One run's output is the next run's input.
-    const tetclean::CleanRunFiles again{files.node_out, files.ele_out, folder / "again.node",
-                                        folder / "again.ele", ls, p};
+    const levelset_prep::tetclean::CleanRunFiles again{
+        files.node_out, files.ele_out, folder / "again.node", folder / "again.ele", ls, p};
     const Run second = run(again);
     FUZZ_CHECK(!second.problem);
     return 0;

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "analyze_reader.hpp"
+#include <levelset_prep/analyze/analyze_reader.hpp>
 
 namespace {
 
@@ -67,7 +67,8 @@ SmallMesh cut_mesh(const std::string& node_text, const std::string& ele_text, do
     const long count = std::stol(n.at(0));
     for (long i = 0; i < count; ++i) {
         const std::string* xyz = &n.at(2 + 4 * i + 1);
-        if (std::stod(xyz[0]) <= limit && std::stod(xyz[1]) <= limit && std::stod(xyz[2]) <= limit) {
+        if (std::stod(xyz[0]) <= limit && std::stod(xyz[1]) <= limit &&
+            std::stod(xyz[2]) <= limit) {
             renumbered[i + 1] = ++kept;
             nodes << kept << " " << xyz[0] << " " << xyz[1] << " " << xyz[2] << "\n";
         }
@@ -83,13 +84,15 @@ SmallMesh cut_mesh(const std::string& node_text, const std::string& ele_text, do
         for (int c = 1; c <= 4; ++c) elements << " " << renumbered[std::stol(record[c])];
         elements << " " << record[5] << "\n";
     }
-    return {std::to_string(kept) + " 3\n" + nodes.str(), std::to_string(kept_elements) + " 4 1\n" + elements.str(), kept};
+    return {std::to_string(kept) + " 3\n" + nodes.str(),
+            std::to_string(kept_elements) + " 4 1\n" + elements.str(), kept};
 }
 
 // A corner block of the example grid (56 points per axis, the example's
 // extents of 12; both grids start at mesh -1.5), every value lowered by
 // `shift` so that a small mesh there has nodes near the surface.
-std::string grid_block(const std::vector<std::string>& grid, int nx, int ny, int nz, double shift = 0) {
+std::string grid_block(const std::vector<std::string>& grid, int nx, int ny, int nz,
+                       double shift = 0) {
     std::ostringstream text;
     for (int k = 0; k < nz; ++k) {
         for (int j = 0; j < ny; ++j) {
@@ -112,18 +115,23 @@ std::string raw(T value, bool big) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     if (big == (std::endian::native == std::endian::little)) {
-        for (std::size_t i = 0; i < sizeof(T) / 2; ++i) std::swap(bytes[i], bytes[sizeof(T) - 1 - i]);
+        for (std::size_t i = 0; i < sizeof(T) / 2; ++i)
+            std::swap(bytes[i], bytes[sizeof(T) - 1 - i]);
     }
     return std::string(bytes, sizeof(T));
 }
 
-std::string analyze_header(int nx, int ny, int nz, int datatype, int bitpix, const float* spacing, bool big) {
+std::string analyze_header(int nx, int ny, int nz, int datatype, int bitpix, const float* spacing,
+                           bool big) {
     std::string h(348, '\0');
-    auto put = [&h](std::size_t at, const std::string& bytes) { h.replace(at, bytes.size(), bytes); };
+    auto put = [&h](std::size_t at, const std::string& bytes) {
+        h.replace(at, bytes.size(), bytes);
+    };
     put(0, raw<std::int32_t>(348, big));
     h[38] = 'r';
     const int dims[5] = {4, nx, ny, nz, 1};
-    for (int i = 0; i < 5; ++i) put(40 + 2 * i, raw<std::int16_t>(static_cast<std::int16_t>(dims[i]), big));
+    for (int i = 0; i < 5; ++i)
+        put(40 + 2 * i, raw<std::int16_t>(static_cast<std::int16_t>(dims[i]), big));
     put(70, raw<std::int16_t>(static_cast<std::int16_t>(datatype), big));
     put(72, raw<std::int16_t>(static_cast<std::int16_t>(bitpix), big));
     for (int i = 0; i < 3; ++i) put(80 + 4 * i, raw<float>(spacing[i], big));
@@ -166,20 +174,25 @@ int main(int argc, char** argv) {
     seed("fuzz_elements", "first", byte(255) + byte(1) + first_elements);
 
     const std::vector<std::string> grid = words(read_text(examples / "levelset.txt"));
-    std::string query = raw<float>(0.25f, false) + raw<float>(1.0f, false) + raw<float>(-1.5f, false);
-    seed("fuzz_level_set", "block-8", byte(7) + byte(7) + byte(7) + byte(0) + query + grid_block(grid, 8, 8, 8));
-    seed("fuzz_level_set", "block-4x6x3", byte(3) + byte(5) + byte(2) + byte(1) + query + grid_block(grid, 4, 6, 3));
+    std::string query =
+        raw<float>(0.25f, false) + raw<float>(1.0f, false) + raw<float>(-1.5f, false);
+    seed("fuzz_level_set", "block-8",
+         byte(7) + byte(7) + byte(7) + byte(0) + query + grid_block(grid, 8, 8, 8));
+    seed("fuzz_level_set", "block-4x6x3",
+         byte(3) + byte(5) + byte(2) + byte(1) + query + grid_block(grid, 4, 6, 3));
 
-    const std::string run = small_params + byte(0) + mesh.nodes + byte(0) + mesh.elements + byte(0) +
-                            grid_block(grid, 8, 8, 8, 4.0);
+    const std::string run = small_params + byte(0) + mesh.nodes + byte(0) + mesh.elements +
+                            byte(0) + grid_block(grid, 8, 8, 8, 4.0);
     seed("fuzz_tetclean_run", "cut", byte(0) + run);
     seed("fuzz_tetclean_run", "cut-in-place", byte(1) + run);
     seed("fuzz_tetclean_run", "cut-full-device", byte(6) + run);
 
     // voxdump: a 6 x 5 x 2 block from the middle of the example volume, in
     // every accepted sample type and both byte orders.
-    voxdump::analyze_image volume;
-    if (voxdump::read_analyze_image((examples / "segmented").string(), volume, false) != 0) {
+    levelset_prep::analyze::analyze_image volume;
+    if (!levelset_prep::analyze::read_analyze_image((examples / "segmented").string(), volume,
+                                                    false)
+             .ok()) {
         std::cerr << "make_fuzz_seeds: cannot read the example volume\n";
         return 1;
     }
@@ -200,14 +213,20 @@ int main(int argc, char** argv) {
             s32 += raw<std::int32_t>(static_cast<std::int32_t>(v * 100000 - 70000), big);
             f32 += raw<float>(v * 0.75f - 1.0f, big);
         }
-        seed("fuzz_analyze_reader", "u8" + order, byte(0) + analyze_header(6, 5, 2, 2, 8, spacing, big) + u8);
-        seed("fuzz_analyze_reader", "s16" + order, byte(1) + analyze_header(6, 5, 2, 4, 16, spacing, big) + s16);
-        seed("fuzz_analyze_reader", "u16" + order, byte(0) + analyze_header(6, 5, 2, 4, 16, spacing, big) + s16);
-        seed("fuzz_analyze_reader", "s32" + order, byte(2) + analyze_header(6, 5, 2, 8, 32, spacing, big) + s32);
-        seed("fuzz_analyze_reader", "f32" + order, byte(0) + analyze_header(6, 5, 2, 16, 32, spacing, big) + f32);
+        seed("fuzz_analyze_reader", "u8" + order,
+             byte(0) + analyze_header(6, 5, 2, 2, 8, spacing, big) + u8);
+        seed("fuzz_analyze_reader", "s16" + order,
+             byte(1) + analyze_header(6, 5, 2, 4, 16, spacing, big) + s16);
+        seed("fuzz_analyze_reader", "u16" + order,
+             byte(0) + analyze_header(6, 5, 2, 4, 16, spacing, big) + s16);
+        seed("fuzz_analyze_reader", "s32" + order,
+             byte(2) + analyze_header(6, 5, 2, 8, 32, spacing, big) + s32);
+        seed("fuzz_analyze_reader", "f32" + order,
+             byte(0) + analyze_header(6, 5, 2, 16, 32, spacing, big) + f32);
         seed("fuzz_analyze_reader", "zero-datatype" + order,
              byte(2) + analyze_header(6, 5, 1, 0, 64, spacing, big) + f32);
-        seed("fuzz_analyze_reader", "double" + order, byte(0) + analyze_header(3, 5, 2, 64, 64, spacing, big) + f32);
+        seed("fuzz_analyze_reader", "double" + order,
+             byte(0) + analyze_header(3, 5, 2, 64, 64, spacing, big) + f32);
     }
     seed("fuzz_analyze_reader", "short-header",
          byte(4) + byte(100) + analyze_header(6, 5, 2, 2, 8, spacing, false).substr(0, 100));
@@ -217,7 +236,8 @@ int main(int argc, char** argv) {
     const std::string img = read_text(examples / "segmented.img");
     for (std::size_t at : {std::size_t{0}, img.size() / 2, img.size() / 2 + 1001}) {
         for (std::size_t length : {std::size_t{40}, std::size_t{200}}) {
-            seed("fuzz_analyze_round_trip", "cut-" + std::to_string(at) + "-" + std::to_string(length),
+            seed("fuzz_analyze_round_trip",
+                 "cut-" + std::to_string(at) + "-" + std::to_string(length),
                  img.substr(at, length));
         }
     }

@@ -30,13 +30,13 @@ for package in levelset-prep levelset-prep-dev; do
 done
 usr=$work/root/usr
 for file in bin/tetclean bin/voxdump share/man/man1/tetclean.1 share/man/man1/voxdump.1 \
-    include/levelset_prep/mesh_files.hpp lib/cmake/levelset_prep/levelset_prepConfig.cmake; do
+    include/levelset_prep/mesh/mesh_files.hpp lib/cmake/levelset_prep/levelset_prepConfig.cmake; do
     [ -f "$usr/$file" ] || fail "$file is not in the packages"
 done
 
 # The unpacked programs run on the bundled examples.
 cd "$work"
-[ "$("$usr/bin/tetclean" --version)" = "tetclean $(dpkg-deb -f "$(echo levelset-prep_*.deb)" Version)" ] ||
+[ "$("$usr/bin/tetclean" --version | head -n 1)" = "tetclean (levelset_prep) $(dpkg-deb -f "$(echo levelset-prep_*.deb)" Version)" ] ||
     fail "tetclean --version does not give the package version"
 "$usr/bin/voxdump" --version >/dev/null
 "$usr/bin/tetclean" "$examples/mesh.node" "$examples/mesh.ele" clean.node clean.ele \

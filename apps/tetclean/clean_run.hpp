@@ -1,0 +1,35 @@
+// A whole tetclean run over named files, step by step as the program makes
+// it: the parameter file, the mesh counts, the node and element files, the
+// level-set grid, zero removal and the two output files. The program's main
+// checks its arguments, calls this and prints what it reports; tests and the
+// pipeline fuzzer call the same code.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <levelset_prep/textio/error.hpp>
+
+namespace levelset_prep::tetclean {
+
+struct CleanRunFiles {
+    std::string node_in, ele_in;    // the mesh to clean
+    std::string node_out, ele_out;  // the cleaned mesh; may name the inputs
+    std::string level_set;          // the level-1 grid
+    std::string parameters;         // the grid extents
+};
+
+// Runs every step on mesh level 1 and calls `progress` with each progress
+// line (without its line end) once its step is done:
+//   old sizes found: nodes N tets T / nodes loaded / tets loaded /
+//   signed dist functions loaded  / nodes tbd loaded / making cast /
+//   removed 0s from nodes and tets / output nodes and tets
+// Returns the first error; no output file is then created or changed
+// (both outputs are put in place together, see output_set.hpp). The output
+// names must have passed check_output_names (output_target.hpp). Every
+// array is sized from counts that the readers have checked against their
+// files, and the grid from the parameter file's extents.
+textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
+                                    const std::function<void(const char*)>& progress);
+
+}  // namespace levelset_prep::tetclean

@@ -1,0 +1,104 @@
+// tetclean: removes the region-0 tetrahedra that lie away from the level-set
+// surface, drops the nodes no tetrahedron uses any more, renumbers, and
+// writes the mesh back in the layout it was read in.
+//
+//   tetclean [OPTION]... node_file_in ele_file_in node_file_out ele_file_out level_set_file
+//            parameters_file
+//
+// The main reads the command line and reports; clean_mesh_files sequences the
+// steps, and the work is in the libraries. A run uses mesh level 1 only.
+#include <exception>
+#include <new>
+
+#include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/output_target.hpp>
+
+#include "clean_run.hpp"
+#include "command_line.hpp"
+#include "console.hpp"
+#include "last_resort.hpp"
+
+namespace {
+
+using namespace levelset_prep;
+using namespace levelset_prep::tetclean;
+
+const console::FileArgument file_arguments[] = {
+    {"node_file_in", "node file: N 3, then per node: i x y z"},
+    {"ele_file_in", "element file: T 4 1, then: i n1 n2 n3 n4 region"},
+    {"node_file_out", "cleaned node file (may name node_file_in)"},
+    {"ele_file_out", "cleaned element file (may name ele_file_in)"},
+    {"level_set_file", "level-set grid values, x fastest, then y, z"},
+    {"parameters_file", "parameter file; its first three numbers: grid extents"},
+};
+
+const console::Program program{
+    "tetclean",
+    "Clean a tetrahedral mesh against a level-set grid: drop the region-0 tetrahedra\n"
+    "that lie away from the level-set surface and the nodes no tetrahedron uses any\n"
+    "more, renumber, and write the mesh in the layout it was read in.",
+    " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file",
+    file_arguments,
+    {},
+};
+
+int fail(const textio::Error& error) {
+    if (error.cannot_open) console::say("Input file opening failed");
+    console::print_error("tetclean", error);
+    return 1;
+}
+
+int run(char* const* names) {
+    console::say("started");
+    if (const char* name = console::overlong_argument(names, 6)) {
+        return fail(textio::file_error(textio::shortened_name(name),
+                                       "file name is longer than 3999 characters"));
+    }
+    if (auto problem =
+            textio::check_output_names({{"node_file_out", names[2]}, {"ele_file_out", names[3]}})) {
+        return fail(*problem);
+    }
+    const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
+    if (auto problem = clean_mesh_files(files, console::say)) return fail(*problem);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* invoked_as = argc > 0 ? argv[0] : "tetclean";
+    // Even reading the command line takes memory; until the file names are
+    // known, a failure names the first argument.
+    console::guard_against_termination("tetclean", argc > 1 ? argv[1] : invoked_as);
+    const console::CommandLine line = console::parse_command_line(argc, argv, program);
+    switch (line.action) {
+        case console::CommandLine::Action::help:
+            console::print_help(program, invoked_as);
+            return 0;
+        case console::CommandLine::Action::version:
+            console::print_version(program);
+            return 0;
+        case console::CommandLine::Action::bad_option:
+            console::print_bad_option(program, line.problem);
+            return 1;
+        case console::CommandLine::Action::run:
+            break;
+    }
+    console::set_quiet(line.has(console::quiet_option));
+    if (line.files.size() < 6) {
+        console::print_missing_parameters(invoked_as, program.usage_words);
+        return 1;
+    }
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    console::guard_against_termination("tetclean", line.files[0]);
+    try {
+        return run(line.files.data());
+    } catch (const std::bad_alloc&) {
+        console::print_unexpected_failure("tetclean", line.files[0], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        console::print_unexpected_failure("tetclean", line.files[0], failure.what());
+    }
+    return 1;
+}

@@ -1,0 +1,351 @@
+// Runs the built tetclean on files in a temporary folder and checks its
+// console lines, exit status and output bytes.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_files.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::read_file;
+using testing_support::RunResult;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+const std::string program = TETCLEAN_PATH;
+const std::string usage =
+    "Usage: " + program +
+    " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file\n";
+const std::string full_run =
+    "started\nold sizes found: nodes 5 tets 2\nnodes loaded\ntets loaded\n"
+    "signed dist functions loaded \nnodes tbd loaded\nmaking cast\n"
+    "removed 0s from nodes and tets\noutput nodes and tets\n";
+
+// Extents 0 0 0: a 32^3 grid. Every value is 10 (far from the surface)
+// except the ones a test sets; grid point (i, 3, 3) sits at mesh x = (i-3)/2.
+std::string level_set(const std::vector<std::pair<int, std::string>>& set = {}) {
+    std::vector<std::string> values(32 * 32 * 32, "10");
+    for (const auto& [index, value] : set) values[index] = value;
+    std::string text;
+    for (std::size_t v = 0; v < values.size(); ++v) text += values[v] + (v % 32 == 31 ? "\n" : " ");
+    return text;
+}
+int on_x_axis(int i) { return i + 3 * 32 + 3 * 32 * 32; }
+
+// The five-node mesh: a region-0 tetrahedron away from the surface and a
+// region-2 one that shares three of its nodes.
+struct Inputs {
+    std::string nodes = "5 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n";
+    std::string tets = "2 4 1\n1 1 2 3 4 0\n2 2 3 4 5 2\n";
+    std::string grid = level_set();
+    std::string params = "0 0 0 0.1 10 1 1 1 1 1 1 1 1 1 1 1\n";
+};
+
+class TetcleanRun : public ::testing::Test {
+protected:
+    void write(const Inputs& in) {
+        write_file(dir / "in.node", in.nodes);
+        write_file(dir / "in.ele", in.tets);
+        write_file(dir / "ls.txt", in.grid);
+        write_file(dir / "params.txt", in.params);
+    }
+    RunResult run(const std::string& node_out = "out.node",
+                  const std::string& ele_out = "out.ele") {
+        return testing_support::run_program(
+            dir.path(), program, {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"});
+    }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    const std::vector<std::string> inputs_only = {"in.ele", "in.node", "ls.txt", "params.txt"};
+    TempDir dir;
+};
+
+TEST_F(TetcleanRun, FiveNodeExample) {
+    write(Inputs{});
+    const RunResult result = run();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, full_run);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_file(dir / "out.node"), "4 3\n1 0.5 0 0\n2 1 0 0\n3 1.5 0 0\n4 2 0 0\n");
+    EXPECT_EQ(read_file(dir / "out.ele"), "1 4 1\n1 1 2 3 4 2\n");
+}
+
+TEST_F(TetcleanRun, OutputIsInputForTheNextRunInPlace) {
+    write(Inputs{});
+    ASSERT_EQ(run("in.node", "in.ele").status, 0);
+    const std::string nodes = read_file(dir / "in.node");
+    const std::string tets = read_file(dir / "in.ele");
+    EXPECT_EQ(nodes, "4 3\n1 0.5 0 0\n2 1 0 0\n3 1.5 0 0\n4 2 0 0\n");
+    ASSERT_EQ(run("in.node", "in.ele").status, 0);
+    EXPECT_EQ(read_file(dir / "in.node"), nodes);
+    EXPECT_EQ(read_file(dir / "in.ele"), tets);
+    EXPECT_EQ(files(), inputs_only);
+}
+
+TEST_F(TetcleanRun, EmptyMeshes) {
+    Inputs in;
+    in.nodes = "0 3\n";
+    in.tets = "0 4 1\n";
+    write(in);
+    const RunResult result = run();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("old sizes found: nodes 0 tets 0\n"), std::string::npos);
+    EXPECT_EQ(read_file(dir / "out.node"), "0 3\n");
+    EXPECT_EQ(read_file(dir / "out.ele"), "0 4 1\n");
+}
+
+// A region-0 tetrahedron whose first node sits on a grid point that the
+// case sets; it survives only when that node is near the surface.
+TEST_F(TetcleanRun, NearnessAtGridPointsAndBounds) {
+    struct Case {
+        const char* what;
+        std::string x;      // mesh x of node 1
+        int grid_point;     // grid x index node 1 samples
+        std::string value;  // level-set value there
+        bool kept;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"value exactly 6 is not near", "0", 3, "6.0", false},
+        {"next float below 6 is near", "0", 3, "5.9999995", true},
+        {"X = 0 is inside", "-1.5", 0, "-2", true},
+        {"X = nx-1 is inside", "14", 31, "0", true},
+        {"just outside is never near", "-1.5000001", 0, "-2", false},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Inputs in;
+        in.nodes = "4 3\n1 " + c.x + " 0 0\n2 5 5 5\n3 6 5 5\n4 5 6 5\n";
+        in.tets = "1 4 1\n1 1 2 3 4 0\n";
+        in.grid = level_set({{on_x_axis(c.grid_point), c.value}});
+        write(in);
+        const RunResult result = run();
+        ASSERT_EQ(result.status, 0) << c.what << result.err;
+        EXPECT_EQ(read_file(dir / "out.ele"), c.kept ? "1 4 1\n1 1 2 3 4 0\n" : "0 4 1\n")
+            << c.what;
+    }
+}
+
+TEST_F(TetcleanRun, ArgumentCounts) {
+    const std::vector<std::vector<std::string>> short_lines = {
+        {}, {"a"}, {"a", "b"}, {"a", "b", "c"}, {"a", "b", "c", "d"}, {"a", "b", "c", "d", "e"}};
+    for (const auto& args : short_lines) {
+        std::string command = "cd '" + dir.path().string() + "' && '" + program + "'";
+        for (const auto& arg : args) command += " " + arg;
+        command += " >.out 2>.err";
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << args.size();
+        EXPECT_EQ(read_file(dir / ".out"), "");
+        EXPECT_EQ(read_file(dir / ".err"), "Missing Parameters \n" + usage);
+    }
+    write(Inputs{});
+    const RunResult seven = testing_support::run_program(
+        dir.path(), program,
+        {"in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt", "extra"});
+    EXPECT_EQ(seven.status, 0);
+    EXPECT_EQ(seven.out, full_run);
+}
+
+TEST_F(TetcleanRun, HelpAndVersion) {
+    for (const char* flag : {"--help", "-h"}) {
+        const RunResult result = testing_support::run_program(dir.path(), program, {flag});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+                  "Usage: " + program +
+                      " [OPTION]... node_file_in  ele_file_in  node_file_out  ele_file_out  "
+                      "level_set_file  parameters_file\n");
+        for (const char* word : {"\n  node_file_in ", "\n  parameters_file ", "\n  -q, --quiet ",
+                                 "\n      --version ", "man tetclean\n"}) {
+            EXPECT_NE(result.out.find(word), std::string::npos) << word;
+        }
+    }
+    const RunResult version = testing_support::run_program(dir.path(), program, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tetclean (levelset_prep) 1.", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos);
+}
+
+TEST_F(TetcleanRun, OptionsComeBeforeTheFiles) {
+    write(Inputs{});
+    const std::vector<std::string> files = {"in.node", "in.ele", "out.node",
+                                            "out.ele", "ls.txt", "params.txt"};
+    ASSERT_EQ(testing_support::run_program(dir.path(), program, files).status, 0);
+    const std::string node = read_file(dir / "out.node"), ele = read_file(dir / "out.ele");
+    const std::string hint = "Try 'tetclean --help' for more information.\n";
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::string out, err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-q"}, 0, "", ""},
+        {{"--quiet"}, 0, "", ""},
+        {{"--"}, 0, full_run, ""},
+        {{"--bogus"}, 1, "", "tetclean: unrecognised option '--bogus'\n" + hint},
+        {{"-q", "-x"}, 1, "", "tetclean: unrecognised option '-x'\n" + hint},
+        {{"--quiet=yes"}, 1, "", "tetclean: option '--quiet' takes no value\n" + hint},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.front());
+        fs::remove(dir / "out.node");
+        fs::remove(dir / "out.ele");
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), files.begin(), files.end());
+        const RunResult result = testing_support::run_program(dir.path(), program, args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(read_file(dir / "out.node"), c.status == 0 ? node : "");
+        EXPECT_EQ(read_file(dir / "out.ele"), c.status == 0 ? ele : "");
+    }
+    // Quiet silences progress, never errors.
+    const RunResult failed = testing_support::run_program(
+        dir.path(), program,
+        {"-q", "none.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "tetclean: none.node: cannot open node file: No such file or directory\n");
+}
+
+// Every failure: status 1, the progress lines up to the failing step, one
+// error line naming the file, and no output file.
+TEST_F(TetcleanRun, InputFailures) {
+    const std::string opened = "Input file opening failed\n";
+    const std::string to_tets =
+        "started\nold sizes found: nodes 5 tets 2\nnodes loaded\ntets loaded\n";
+    struct Case {
+        const char* what;
+        void (*change)(Inputs&, const fs::path&);
+        std::string out;
+        std::string err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"missing parameter file", [](Inputs&, const fs::path& d) { fs::remove(d / "params.txt"); },
+         "started\n" + opened, "tetclean: params.txt: cannot open parameter file: No such file or directory\n"},
+        {"missing node file", [](Inputs&, const fs::path& d) { fs::remove(d / "in.node"); },
+         "started\n" + opened, "tetclean: in.node: cannot open node file: No such file or directory\n"},
+        {"missing element file", [](Inputs&, const fs::path& d) { fs::remove(d / "in.ele"); },
+         "started\n" + opened, "tetclean: in.ele: cannot open element file: No such file or directory\n"},
+        {"missing level-set file", [](Inputs&, const fs::path& d) { fs::remove(d / "ls.txt"); },
+         to_tets + opened, "tetclean: ls.txt: cannot open level-set file: No such file or directory\n"},
+        {"fractional extent", [](Inputs& in, const fs::path&) { in.params = "0 0.5 0"; },
+         "started\n", "tetclean: params.txt: the second grid extent '0.5' is not a whole number\n"},
+        {"extents too large", [](Inputs& in, const fs::path&) { in.params = "4000 4000 4000"; },
+         "started\n",
+         "tetclean: params.txt: grid extents 4000 4000 4000 give a level-set grid too large for 2147483647 values\n"},
+        {"negative node count", [](Inputs& in, const fs::path&) { in.nodes = "-5 3\n"; },
+         "started\n", "tetclean: in.node: node count -5 is negative\n"},
+        {"huge element count", [](Inputs& in, const fs::path&) { in.tets = "2147483647 4 1\n1 1 2 3 4 0\n"; },
+         "started\n", "tetclean: in.ele: element count 2147483647 is more than the file's 27 bytes can hold\n"},
+        {"short node file", [](Inputs& in, const fs::path&) { in.nodes = "5 3\n1 0 0 0\n2 0.5 0 0\n3 1 0 0\n4 1.5 0 0 5 2 0\n"; },
+         "started\nold sizes found: nodes 5 tets 2\n",
+         "tetclean: in.node: file ends in node record 5, before its z coordinate\n"},
+        {"node number N+1", [](Inputs& in, const fs::path&) { in.tets = "2 4 1\n1 1 2 3 4 0\n2 2 3 4 6 2\n"; },
+         "started\nold sizes found: nodes 5 tets 2\nnodes loaded\n",
+         "tetclean: in.ele: element record 2: fourth node number 6 is outside 1 to 5\n"},
+        {"node number 0", [](Inputs& in, const fs::path&) { in.tets = "2 4 1\n1 0 2 3 4 0\n2 2 3 4 5 2\n"; },
+         "started\nold sizes found: nodes 5 tets 2\nnodes loaded\n",
+         "tetclean: in.ele: element record 1: first node number 0 is outside 1 to 5\n"},
+        {"short level-set file", [](Inputs& in, const fs::path&) { in.grid = "1 2 3\n"; },
+         to_tets, "tetclean: ls.txt: holds 3 values; the grid needs 32768 (32 x 32 x 32)\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Inputs in;
+        write(in);
+        c.change(in, dir.path());
+        if (fs::exists(dir / "params.txt")) write_file(dir / "params.txt", in.params);
+        if (fs::exists(dir / "in.node")) write_file(dir / "in.node", in.nodes);
+        if (fs::exists(dir / "in.ele")) write_file(dir / "in.ele", in.tets);
+        if (fs::exists(dir / "ls.txt")) write_file(dir / "ls.txt", in.grid);
+        const RunResult result = run();
+        EXPECT_EQ(result.status, 1) << c.what;
+        EXPECT_EQ(result.out, c.out) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
+        EXPECT_FALSE(fs::exists(dir / "out.node")) << c.what;
+        EXPECT_FALSE(fs::exists(dir / "out.ele")) << c.what;
+    }
+}
+
+TEST_F(TetcleanRun, OutputFailuresLeaveNoFileAndKeepInputs) {
+    const std::string to_removal = full_run.substr(0, full_run.find("output nodes and tets"));
+    struct Case {
+        const char* what;
+        std::string node_out, ele_out;
+        const char* err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"missing folder", "no/such/out.node", "out.ele", "tetclean: no/such/out.node: cannot create output file: No such file or directory\n"},
+        {"element file in missing folder, input as node output", "in.node", "no/out.ele",
+         "tetclean: no/out.ele: cannot create output file: No such file or directory\n"},
+        {"full device", "/dev/full", "out.ele", "tetclean: /dev/full: cannot write output file: No space left on device\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        write(Inputs{});
+        const RunResult result = run(c.node_out, c.ele_out);
+        EXPECT_EQ(result.status, 1) << c.what;
+        EXPECT_EQ(result.out, to_removal) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
+        EXPECT_EQ(files(), inputs_only) << c.what;
+        EXPECT_EQ(read_file(dir / "in.node"), Inputs{}.nodes) << c.what;
+    }
+}
+
+TEST_F(TetcleanRun, ReadOnlyFolderIsAFailedRun) {
+    if (::geteuid() == 0) {
+        // root may write anywhere; a read-only file system would be needed.
+        GTEST_SKIP() << "running as root";
+    }
+    write(Inputs{});
+    fs::create_directory(dir / "ro");
+    fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult result = run("ro/out.node", "out.ele");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("ro/out.node: cannot create output file: Permission denied"),
+              std::string::npos);
+}
+
+TEST_F(TetcleanRun, OverlongFileNameIsRefusedBeforeReading) {
+    write(Inputs{});
+    const std::string name(4000, 'n');
+    const RunResult result = testing_support::run_program(
+        dir.path(), program, {name, "in.ele", "out.node", "out.ele", "ls.txt", "params.txt"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "started\n");
+    EXPECT_EQ(result.err, "tetclean: " + std::string(60, 'n') +
+                              "...: file name is longer than 3999 characters\n");
+}
+
+TEST_F(TetcleanRun, BundledExample) {
+    const fs::path examples = EXAMPLES_DIR;
+    const RunResult result = testing_support::run_program(
+        dir.path(), program,
+        {(examples / "mesh.node").string(), (examples / "mesh.ele").string(), "out.node", "out.ele",
+         (examples / "levelset.txt").string(), (examples / "params.txt").string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("old sizes found: nodes 729 tets 3072\n"), std::string::npos);
+    EXPECT_EQ(read_file(dir / "out.node").substr(0, 6), "531 3\n");
+    EXPECT_EQ(read_file(dir / "out.ele").substr(0, 9), "2206 4 1\n");
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+// End-to-end: the built voxdump run on pairs in a temporary folder.
+#include <filesystem>
+#include <limits>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "analyze_test_files.hpp"
+#include "test_files.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace analyze_test_files;
+using testing_support::read_file;
+using testing_support::run_program;
+using testing_support::TempDir;
+
+const std::string voxdump = VOXDUMP_PATH;
+const std::string usage =
+    "Usage: " + voxdump +
+    " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file\n";
+
+// The files of a folder, for "nothing else was left behind".
+std::string listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+    std::string text;
+    for (const auto& name : names) text += name + " ";
+    return text;
+}
+
+TEST(VoxdumpProgram, TwoByTwoByOneVolume) {
+    TempDir dir;
+    header_fields fields{
+        .nx = 2, .ny = 2, .nz = 1, .datatype = 4, .bitpix = 16, .spacing = {1.0f, 1.0f, 2.5f}};
+    write_pair(dir / "vol", header_bytes(fields, byte_order::big),
+               sample_bytes<std::uint16_t>({1, 2, 3, 4}, byte_order::big));
+    const auto run =
+        run_program(dir.path(), voxdump, {"vol.hdr", "a.txt", "s.txt", "r.txt", "extra"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "program started\nmax_intensity = 4\nimg read\n0\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(read_file(dir / "a.txt"), "1 2 3 4 ");
+    EXPECT_EQ(read_file(dir / "s.txt"), "2 2 1\n");
+    EXPECT_EQ(read_file(dir / "r.txt"), "1 1 2.5\n");
+    EXPECT_EQ(listing(dir.path()), "a.txt r.txt s.txt vol.hdr vol.img ");
+}
+
+TEST(VoxdumpProgram, ValuesAsWritten) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* what;
+        header_fields fields;
+        std::string samples;
+        std::string out, image, size;
+    } cases[] = {
+        {"16-bit top bit read unsigned",
+         {.nx = 2, .datatype = 4, .bitpix = 16},
+         sample_bytes<std::uint16_t>({32768, 65535}, byte_order::little),
+         "max_intensity = 65535\n",
+         "32768 65535 ",
+         "2 1 1\n"},
+        {"floats truncated, out of range marked",
+         {.nx = 5},
+         sample_bytes<float>({2.7f, -2.7f, nan, 3e9f, -1e10f}, byte_order::little),
+         "max_intensity = 3e+09\n",
+         "2 -2 -2147483648 -2147483648 -2147483648 ",
+         "5 1 1\n"},
+        {"negative dimension",
+         {.nx = -3, .ny = 2},
+         "",
+         "max_intensity = -2.14748e+09\n",
+         "",
+         "-3 2 1\n"},
+        {"zero dimension", {.nx = 0, .ny = 4}, "", "max_intensity = -2.14748e+09\n", "", "0 4 1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        write_pair(dir / "v", header_bytes(c.fields, byte_order::little), c.samples);
+        const auto run = run_program(dir.path(), voxdump, {"v", "a", "s", "r"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "program started\n" + c.out + "img read\n0\n");
+        EXPECT_EQ(read_file(dir / "a"), c.image);
+        EXPECT_EQ(read_file(dir / "s"), c.size);
+    }
+}
+
+TEST(VoxdumpProgram, FailedReadWritesNothing) {
+    const struct {
+        const char* what;
+        header_fields fields;
+        std::string header_override, samples;  // "-": no such file
+        int status;
+        std::string err;
+    } cases[] = {
+        {"no header", {}, "-", "-", 1, "v.hdr: cannot open header file: No such file or directory"},
+        {"no image", {}, "", "-", 3, "v.img: cannot open image file: No such file or directory"},
+        {"too many samples",
+         {.nx = 32767, .ny = 32767, .nz = 32767},
+         "",
+         "",
+         2,
+         "v.hdr: cannot hold the samples the header announces (32767 x 32767 x 32767 voxels, "
+         "bitpix 32)"},
+        {"double samples",
+         {.datatype = 64, .bitpix = 64},
+         "",
+         std::string(8, '\0'),
+         4,
+         "v.hdr: unsupported datatype 64 (bitpix 64)"},
+        {"short image",
+         {.nx = 2},
+         "",
+         std::string(7, '\0'),
+         5,
+         "v.img: image file is shorter than the samples the header announces"},
+        {"short header",
+         {},
+         "tiny",
+         std::string(4, '\0'),
+         6,
+         "v.hdr: header file is shorter than 348 bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        write_pair(
+            dir / "v",
+            c.header_override.empty() ? header_bytes(c.fields, byte_order::big) : c.header_override,
+            c.samples);
+        if (c.header_override == "-") fs::remove(dir / "v.hdr");
+        if (c.samples == "-") fs::remove(dir / "v.img");
+        const std::string inputs = listing(dir.path());
+        const auto run = run_program(dir.path(), voxdump, {"v", "a", "s", "r"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "program started\nimg read\n" + std::to_string(c.status) + "\n");
+        EXPECT_EQ(run.err, "voxdump: " + c.err + "\n");
+        EXPECT_EQ(listing(dir.path()), inputs);
+    }
+}
+
+TEST(VoxdumpProgram, CommandLine) {
+    TempDir dir;
+    for (auto args : {std::initializer_list<std::string>{}, {"a"}, {"a", "b", "c"}}) {
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "program started\n");
+        EXPECT_EQ(run.err, "Missing Parameters \n" + usage);
+    }
+    for (const char* help : {"--help", "-h"}) {
+        const auto run = run_program(dir.path(), voxdump, {help});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1),
+                  "Usage: " + std::string(voxdump) +
+                      " [OPTION]... segmented_image_file ascii_image_file ascii_size_file "
+                      "ascii_resolution_file\n");
+        for (const char* word : {"\n  segmented_image_file ", "\n  ascii_resolution_file ",
+                                 "\n  -q, --quiet ", "man voxdump\n"}) {
+            EXPECT_NE(run.out.find(word), std::string::npos) << word;
+        }
+    }
+    const auto version = run_program(dir.path(), voxdump, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("voxdump (levelset_prep) " VOXDUMP_VERSION "\nCopyright", 0), 0u);
+    const std::string hint = "Try 'voxdump --help' for more information.\n";
+    for (auto args :
+         {std::initializer_list<std::string>{"--bogus"}, {"--bogus", "v", "i", "s", "r"}}) {
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "program started\n");
+        EXPECT_EQ(run.err, "voxdump: unrecognised option '--bogus'\n" + hint);
+    }
+    EXPECT_EQ(listing(dir.path()), "");
+}
+
+TEST(VoxdumpProgram, QuietPrintsNoProgress) {
+    TempDir dir;
+    const std::string example = EXAMPLE_VOLUME;
+    const auto loud =
+        run_program(dir.path(), voxdump, {example, "a.txt", "a_size.txt", "a_res.txt"});
+    const auto quiet =
+        run_program(dir.path(), voxdump, {"--quiet", example, "q.txt", "q_size.txt", "q_res.txt"});
+    EXPECT_EQ(loud.out, "program started\nmax_intensity = 4\nimg read\n0\n");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(read_file(dir / "q.txt"), read_file(dir / "a.txt"));
+    const auto failed = run_program(dir.path(), voxdump, {"-q", "none", "q.txt", "s.txt", "r.txt"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "voxdump: none.hdr: cannot open header file: No such file or directory\n");
+}
+
+TEST(VoxdumpProgram, OverlongNamesReadNothing) {
+    TempDir dir;
+    const std::string long_output(4000, 'o'), long_pair(1020, 'p');
+    const auto run1 = run_program(dir.path(), voxdump, {"v", long_output, "s", "r"});
+    EXPECT_EQ(run1.status, 1);
+    EXPECT_EQ(run1.out, "program started\n");
+    EXPECT_EQ(run1.err, "voxdump: " + std::string(60, 'o') +
+                            "...: file name is longer than 3999 characters\n");
+    const auto run2 = run_program(dir.path(), voxdump, {long_pair, "a", "s", "r"});
+    EXPECT_EQ(run2.status, 1);
+    EXPECT_EQ(run2.out, "program started\n");
+    EXPECT_NE(run2.err.find("would be longer than 1023 characters"), std::string::npos);
+    EXPECT_EQ(listing(dir.path()), "");
+}
+
+TEST(VoxdumpProgram, OutputThatCannotBeWrittenLeavesNoFiles) {
+    const struct {
+        std::string image, size, resolution, err;
+    } cases[] = {
+        {"/dev/full", "s", "r",
+         "voxdump: /dev/full: cannot write output file: No space left on device\n"},
+        {"a", "s", "missing/r",
+         "voxdump: missing/r: cannot create output file: No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        write_pair(dir / "v", header_bytes({.nx = 3}, byte_order::little), std::string(12, '\0'));
+        const auto run = run_program(dir.path(), voxdump, {"v", c.image, c.size, c.resolution});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "program started\nmax_intensity = 0\nimg read\n0\n");
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(listing(dir.path()), "v.hdr v.img ");
+    }
+}
+
+TEST(VoxdumpProgram, ShippedExample) {
+    TempDir dir;
+    const auto run = run_program(dir.path(), voxdump, {EXAMPLE_VOLUME, "a", "s", "r"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "program started\nmax_intensity = 4\nimg read\n0\n");
+    EXPECT_EQ(read_file(dir / "s"), "48 48 16\n");
+    EXPECT_EQ(read_file(dir / "r"), "0.9375 0.9375 2.5\n");
+    EXPECT_EQ(read_file(dir / "a").size(), 48u * 48u * 16u * 2u);  // one digit and a space each
+}
+
+}  // namespace

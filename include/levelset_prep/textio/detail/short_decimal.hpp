@@ -1,0 +1,97 @@
+// Short decimal numbers as data files write them ("-12.3457", "0.5",
+// "1.5e-05"), parsed to the correctly rounded float or double without a
+// general conversion: the part of the number scanner that runs inline in
+// the readers' loops. Anything longer or rarer is left to the caller's
+// general path.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <levelset_prep/textio/detail/digit_run.hpp>
+
+namespace levelset_prep::textio::detail {
+
+// Limits of the exact path for one floating-point type: a mantissa of at
+// most `max_mantissa` and a power of ten of at most `max_power` are both
+// exact in the type, so one multiplication or division of the two rounds
+// once, to the correctly rounded value that from_chars gives too.
+template <typename Float>
+struct ExactLimits;
+template <>
+struct ExactLimits<float> {
+    static constexpr std::uint64_t max_mantissa = std::uint64_t{1} << 24;
+    static constexpr int max_power = 10;
+};
+template <>
+struct ExactLimits<double> {
+    static constexpr std::uint64_t max_mantissa = std::uint64_t{1} << 53;
+    static constexpr int max_power = 22;
+};
+
+template <typename Float>
+constexpr Float exact_power_of_ten(int power) {
+    Float result = 1;
+    for (int i = 0; i < power; ++i) result *= 10;
+    return result;
+}
+
+template <typename Float>
+constexpr auto make_power_table() {
+    std::array<Float, ExactLimits<Float>::max_power + 1> table{};
+    for (int i = 0; i <= ExactLimits<Float>::max_power; ++i)
+        table[i] = exact_power_of_ten<Float>(i);
+    return table;
+}
+
+template <typename Float>
+inline constexpr auto exact_powers_of_ten = make_power_table<Float>();
+
+// An optional sign, up to seven integer and seven fraction digits and an
+// exponent of up to three digits, at `p`, with 24 bytes of room behind it.
+// Sets `value` and `stop` (the first byte after the number) and returns
+// true, or returns false for anything else, including numbers whose value
+// this path cannot round exactly.
+template <typename Float>
+inline bool parse_short_decimal(const char* p, Float& value, const char*& stop) {
+    const bool negative = *p == '-';
+    if (negative || *p == '+') ++p;
+    const int whole = digit_run(p);
+    if (whole == 8) return false;
+    std::uint64_t mantissa = digits_value(p, whole);
+    p += whole;
+    int fraction = 0;
+    if (*p == '.') {
+        ++p;
+        fraction = digit_run(p);
+        if (fraction == 8) return false;
+        mantissa = mantissa * decimal_scale(fraction) + digits_value(p, fraction);
+        p += fraction;
+    }
+    if (whole + fraction == 0) return false;
+    int power = -fraction;
+    if ((*p | 0x20) == 'e') {
+        ++p;
+        const bool negative_exponent = *p == '-';
+        if (negative_exponent || *p == '+') ++p;
+        if (!is_digit(*p)) return false;
+        int exponent = 0;
+        for (int i = 0; is_digit(*p); ++i, ++p) {
+            if (i == 3) return false;
+            exponent = exponent * 10 + (*p - '0');
+        }
+        power += negative_exponent ? -exponent : exponent;
+    }
+    if (mantissa > ExactLimits<Float>::max_mantissa || power > ExactLimits<Float>::max_power ||
+        power < -ExactLimits<Float>::max_power) {
+        return false;
+    }
+    Float result = static_cast<Float>(mantissa);
+    result = power < 0 ? result / exact_powers_of_ten<Float>[-power]
+                       : result * exact_powers_of_ten<Float>[power];
+    value = negative ? -result : result;
+    stop = p;
+    return true;
+}
+
+}  // namespace levelset_prep::textio::detail

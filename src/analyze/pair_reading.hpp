@@ -1,0 +1,39 @@
+// The steps that the readers (and writers) of a pair share, each reader calling them in
+// its own order of statuses: the header (status 1 or 6, then the swap), the
+// image file (status 3), and the error that goes with a status.
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+#include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/analyze_names.hpp>
+#include <levelset_prep/analyze/analyze_status.hpp>
+#include <levelset_prep/textio/input_file.hpp>
+
+namespace levelset_prep::analyze::detail {
+
+// The header of the pair `names`, in the machine's byte order, with whether
+// its samples need swapping: ok, or status 1 or 6 with its error. `names`
+// is empty when the name was too long (status 1).
+ReadResult read_pair_header(std::string_view name, const std::optional<PairNames>& names,
+                            analyze_header& header, bool& swap);
+// The same from the header file's bytes already in memory.
+ReadResult read_pair_header(std::span<const unsigned char> bytes, analyze_header& header,
+                            bool& swap);
+
+// Opens the image file: ok, or status 3 with its error.
+ReadResult open_pair_image(const PairNames& names, textio::InputFile& image_file);
+
+// The result of a read that ended in `status`: ok, or 2, 4, 5 or 6 (the
+// statuses that come with no system error) with its error
+// naming the header or the image file as the status concerns.
+ReadResult pair_failure(ReadStatus status, const PairNames& names, const analyze_header& header);
+
+// The writers' refusals: the image file of `name` exists and overwriting was
+// not asked for (status 4), or `image_file` could not be written (status 2).
+WriteResult image_exists(std::string_view name);
+WriteResult image_not_written(const std::string& image_file, int reason);
+
+}  // namespace levelset_prep::analyze::detail
