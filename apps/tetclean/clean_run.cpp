@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/levelset/zero_removal.hpp>
@@ -34,14 +35,16 @@ std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, const std::s
     return array;
 }
 
-}  // namespace
-
-textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
-                                    const std::function<void(const char*)>& progress,
-                                    const CleanRunOptions& options) {
+// The steps of clean_mesh_files. `step_file` follows the file each step
+// reads or writes, to name it when memory runs out.
+textio::MaybeError run_steps(const CleanRunFiles& files,
+                             const std::function<void(const char*)>& progress,
+                             const CleanRunOptions& options, const std::string*& step_file) {
+    step_file = &files.parameters;
     RunParameters param;
     if (auto problem = param.read_parameter_file(files.parameters)) return problem;
     param.reserved_flag = false;
+    step_file = &files.node_in;
     mesh::MeshLayout layout;
     if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param, layout)) {
         return problem;
@@ -70,10 +73,12 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
         return error;
     }
     progress("nodes loaded");
+    step_file = &files.ele_in;
     if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param, layout)) {
         return error;
     }
     progress("tets loaded");
+    step_file = &files.level_set;
 
     // The grid holds the points the level-set file gives; the level's count
     // (eight times as many) is the record's, not the grid's.
@@ -85,6 +90,7 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
 
     // No step of a run reads or writes a tbd file or array.
     progress("nodes tbd loaded");
+    step_file = &files.node_in;
 
     if (auto error = remove_zeros(
             nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(), tets_z1_out.get(), ls1.get(), param,
@@ -102,13 +108,31 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     tets_z1.reset();
     ls1.reset();
 
+    step_file = &files.node_out;
+    const std::string inputs[] = {files.node_in, files.ele_in, files.level_set, files.parameters};
     const mesh::MeshOutputOptions output{options.full_precision, options.node_map, new_index.get()};
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
-                                          files.node_out, files.ele_out, output)) {
+                                          files.node_out, files.ele_out, inputs, output)) {
         return error;
     }
     progress("output nodes and tets");
     return std::nullopt;
+}
+
+}  // namespace
+
+textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
+                                    const std::function<void(const char*)>& progress,
+                                    const CleanRunOptions& options) {
+    // The arrays are asked for without throwing and reported by name; this
+    // catches the small allocations of every step (names, messages), after
+    // the step's files have been closed and removed by their destructors.
+    const std::string* step_file = &files.parameters;
+    try {
+        return run_steps(files, progress, options, step_file);
+    } catch (const std::bad_alloc&) {
+        return textio::file_error(*step_file, "cannot allocate memory");
+    }
 }
 
 }  // namespace levelset_prep::tetclean

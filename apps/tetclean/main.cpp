@@ -1,17 +1,22 @@
 // tetclean: removes the region-0 tetrahedra that lie away from the level-set
 // surface, drops the nodes no tetrahedron uses any more, renumbers, and
-// writes the mesh back in the layout it was read in.
+// writes the mesh back in its own layout (the input may also be in TetGen's).
 //
 //   tetclean [OPTION]... node_file_in ele_file_in node_file_out ele_file_out level_set_file
 //            parameters_file
 //
 // The main reads the command line and reports; clean_mesh_files sequences the
 // steps, and the work is in the libraries. A run uses mesh level 1 only.
+#include <exception>
+#include <new>
+
 #include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/output_target.hpp>
 
 #include "clean_run.hpp"
 #include "command_line.hpp"
 #include "console.hpp"
+#include "last_resort.hpp"
 
 namespace {
 
@@ -38,7 +43,7 @@ const console::Program program{
     "tetclean",
     "Clean a tetrahedral mesh against a level-set grid: drop the region-0 tetrahedra\n"
     "that lie away from the level-set surface and the nodes no tetrahedron uses any\n"
-    "more, renumber, and write the mesh in the layout it was read in.",
+    "more, renumber, and write the mesh as node and element files (N 3, T 4 1).",
     " node_file_in  ele_file_in  node_file_out  ele_file_out  level_set_file  parameters_file",
     file_arguments,
     own_options,
@@ -58,6 +63,14 @@ int run(char* const* names, const CleanRunOptions& options) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
+    const textio::NamedOutput node_out{"node_file_out", names[2]},
+        ele_out{"ele_file_out", names[3]};
+    if (auto problem = options.node_map.empty()
+                           ? textio::check_output_names({node_out, ele_out})
+                           : textio::check_output_names(
+                                 {node_out, ele_out, {"--node-map", options.node_map}})) {
+        return fail(*problem);
+    }
     const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
     if (auto problem = clean_mesh_files(files, console::say, options)) return fail(*problem);
     return 0;
@@ -67,6 +80,9 @@ int run(char* const* names, const CleanRunOptions& options) {
 
 int main(int argc, char** argv) {
     const char* invoked_as = argc > 0 ? argv[0] : "tetclean";
+    // Even reading the command line takes memory; until the file names are
+    // known, a failure names the first argument.
+    console::guard_against_termination("tetclean", argc > 1 ? argv[1] : invoked_as);
     const console::CommandLine line = console::parse_command_line(argc, argv, program);
     switch (line.action) {
         case console::CommandLine::Action::help:
@@ -91,5 +107,16 @@ int main(int argc, char** argv) {
         if (option == &node_map_option) options.node_map = value;
     }
     options.full_precision = line.has(full_precision_option);
-    return run(line.files.data(), options);
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    console::guard_against_termination("tetclean", line.files[0]);
+    try {
+        return run(line.files.data(), options);
+    } catch (const std::bad_alloc&) {
+        console::print_unexpected_failure("tetclean", line.files[0], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        console::print_unexpected_failure("tetclean", line.files[0], failure.what());
+    }
+    return 1;
 }

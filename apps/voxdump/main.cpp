@@ -10,7 +10,9 @@
 // leaves none of the three files behind and ends with status 1.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include <levelset_prep/analyze/analyze_names.hpp>
@@ -18,9 +20,12 @@
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_set.hpp>
+#include <levelset_prep/textio/output_target.hpp>
 
 #include "command_line.hpp"
 #include "console.hpp"
+#include "last_resort.hpp"
 #include "text_outputs.hpp"
 
 namespace {
@@ -66,12 +71,18 @@ int run(char* const* names) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
+    if (auto problem = textio::check_output_names({{"ascii_image_file", names[1]},
+                                                   {"ascii_size_file", names[2]},
+                                                   {"ascii_resolution_file", names[3]}})) {
+        return fail(*problem);
+    }
     const std::string image_input_file = names[0];
     const std::string image_output_file = names[1];
     const std::string size_file = names[2];
     const std::string resolution_file = names[3];
 
-    if (!pair_names(image_input_file)) {
+    const std::optional<PairNames> pair = pair_names(image_input_file);
+    if (!pair) {
         return fail(textio::file_error(textio::shortened_name(image_input_file),
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
@@ -105,9 +116,9 @@ int run(char* const* names) {
         })) {
         return fail(*problem);
     }
-    for (textio::OutputFile* out : {&image_out, &size_out, &resolution_out}) {
-        if (auto problem = out->commit()) return fail(*problem);
-    }
+    textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
+    const std::string inputs[] = {pair->header, pair->image};
+    if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
     return 0;
 }
 
@@ -115,6 +126,9 @@ int run(char* const* names) {
 
 int main(int argc, char** argv) {
     const char* invoked_as = argc > 0 ? argv[0] : "voxdump";
+    // Even reading the command line takes memory; until the file names are
+    // known, a failure names the first argument.
+    console::guard_against_termination("voxdump", argc > 1 ? argv[1] : invoked_as);
     const console::CommandLine line = console::parse_command_line(argc, argv, program);
     switch (line.action) {
         case console::CommandLine::Action::help:
@@ -137,5 +151,16 @@ int main(int argc, char** argv) {
         console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
     }
-    return run(line.files.data());
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    console::guard_against_termination("voxdump", line.files[0]);
+    try {
+        return run(line.files.data());
+    } catch (const std::bad_alloc&) {
+        console::print_unexpected_failure("voxdump", line.files[0], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        console::print_unexpected_failure("voxdump", line.files[0], failure.what());
+    }
+    return 1;
 }

@@ -1,5 +1,7 @@
 #include "pair_reading.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,6 +12,16 @@
 
 namespace levelset_prep::analyze::detail {
 namespace {
+
+// ": Is a directory" for a folder given where a file belongs: it opens
+// like a file and then reads as nothing at all.
+std::string folder_note(const std::string& name) {
+    struct stat status {};
+    if (stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        return std::string(": ") + std::strerror(EISDIR);
+    }
+    return "";
+}
 
 ReadResult checked_header(std::size_t got, analyze_header& header, bool& swap,
                           const std::string& header_name) {
@@ -50,14 +62,16 @@ ReadResult pair_failure(ReadStatus status, const PairNames& names, const analyze
     };
     if (status == ReadStatus::ok) return {};
     if (status == ReadStatus::header_too_short) {
-        return failed(names.header, "header file is shorter than 348 bytes");
+        return failed(names.header,
+                      "header file is shorter than 348 bytes" + folder_note(names.header));
     }
     if (status == ReadStatus::unsupported_datatype) {
         return failed(names.header, "unsupported datatype " + std::to_string(header.datatype) +
                                         " (bitpix " + std::to_string(header.bitpix) + ")");
     }
     if (status == ReadStatus::image_too_short) {
-        return failed(names.image, "image file is shorter than the samples the header announces");
+        return failed(names.image, "image file is shorter than the samples the header announces" +
+                                       folder_note(names.image));
     }
     return failed(names.header, "cannot hold the samples the header announces (" +
                                     std::to_string(header.dim[1]) + " x " +

@@ -3,6 +3,7 @@
 // input.
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_set.hpp>
 
 namespace levelset_prep::mesh {
 namespace {
@@ -63,6 +64,7 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
                                         const std::string& ele_file_out,
+                                        std::span<const std::string> inputs,
                                         const MeshOutputOptions& options) {
     // Every file is finished before any replaces its target, so a failure
     // leaves the old files (possibly the inputs) as they were.
@@ -88,9 +90,8 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
         if (auto problem = map_out.finish()) return problem;
     }
 
-    if (auto problem = node_out.commit()) return problem;
-    if (auto problem = ele_out.commit()) return problem;
-    return with_map ? map_out.commit() : std::nullopt;
+    textio::OutputFile* const all[] = {&node_out, &ele_out, &map_out};
+    return textio::commit_outputs(std::span(all, with_map ? 3 : 2), inputs);
 }
 
 }  // namespace levelset_prep::mesh

@@ -277,6 +277,14 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
               "tetclean: no/map.txt: cannot create output file: No such file or directory\n");
     EXPECT_EQ(files(), inputs_only);
 
+    args[1] = "out.node";
+    failed = testing_support::run_program(dir.path(), program, args);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "started\n");
+    EXPECT_EQ(failed.err,
+              "tetclean: out.node: --node-map names the same file as node_file_out (out.node)\n");
+    EXPECT_EQ(files(), inputs_only);
+
     failed = testing_support::run_program(dir.path(), program, {"--node-map"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err,

@@ -33,6 +33,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include <levelset_prep/mesh/run_parameters.hpp>
@@ -132,11 +133,14 @@ struct MeshOutputOptions {
 // in the present layout (coordinates with 6 significant digits unless asked
 // otherwise, one space between fields, a line end after every line), and
 // the node map where asked. The files are replaced only once all of them
-// are complete.
+// are complete, all or none (output_set.hpp); an output that replaces one
+// of `inputs` is flushed to disk first. No two of the names may name one
+// file (check_output_names).
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
                                         const std::string& ele_file_out,
+                                        std::span<const std::string> inputs = {},
                                         const MeshOutputOptions& options = {});
 
 }  // namespace levelset_prep::mesh

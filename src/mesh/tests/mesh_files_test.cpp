@@ -304,7 +304,7 @@ TEST(WriteNodesAndTets, FullPrecisionAndNodeMap) {
     param.tets_number_out[1] = 1;
     const mesh::MeshOutputOptions options{true, (dir / "o.map").string(), new_index.data()};
     ASSERT_FALSE(mesh::write_nodes_and_tets(nodes.data(), tets.data(), param, 1,
-                                            (dir / "o.node").string(), (dir / "o.ele").string(),
+                                            (dir / "o.node").string(), (dir / "o.ele").string(), {},
                                             options));
     EXPECT_EQ(read_file(dir / "o.node"),
               "2 3\n1 0.1 11.012923172151728 -1e-05\n2 1e+22 5e-324 -0\n");
@@ -321,7 +321,7 @@ TEST(WriteNodesAndTets, FullPrecisionAndNodeMap) {
     const mesh::MeshOutputOptions failing{false, (dir / "no" / "o.map").string(), new_index.data()};
     const auto error =
         mesh::write_nodes_and_tets(nodes.data(), tets.data(), param, 1, (dir / "o.node").string(),
-                                   (dir / "o.ele").string(), failing);
+                                   (dir / "o.ele").string(), {}, failing);
     ASSERT_TRUE(error);
     EXPECT_NE(error->message().find("no/o.map: cannot create output file"), std::string::npos);
     EXPECT_EQ(read_file(dir / "o.node"), "old");
