@@ -29,7 +29,7 @@ for package in levelset-prep levelset-prep-dev; do
     dpkg-deb -x "$deb" "$work/root"
 done
 usr=$work/root/usr
-for file in bin/tetclean bin/voxdump share/man/man1/tetclean.1 share/man/man1/voxdump.1 \
+for file in bin/tetclean bin/voxdump share/man/man1/tetclean.1.gz share/man/man1/voxdump.1.gz \
     include/levelset_prep/mesh/mesh_files.hpp lib/cmake/levelset_prep/levelset_prepConfig.cmake; do
     [ -f "$usr/$file" ] || fail "$file is not in the packages"
 done
