@@ -10,16 +10,16 @@
 # given, which this build is expected to bring (hardening-no-fortify-functions
 # without optimisation, hardening-* in a sanitizer build).
 #
-# Exits 77 (skipped) when dpkg-deb or dpkg-shlibdeps (Debian package
-# dpkg-dev) is not installed, and after every other check when lintian is
-# not.
+# Exits 77 (skipped) when a tool that makes the packages is not installed
+# (dpkg-shlibdeps from dpkg-dev, and file, work out the Depends), and after
+# every other check when lintian is not.
 set -euo pipefail
 cpack=$1 build=$2 examples=$3 work=$4
 shift 4
 expected_tags=("$@")
-for tool in dpkg-deb dpkg-shlibdeps; do
+for tool in dpkg-deb dpkg-shlibdeps file; do
     if ! command -v "$tool" >/dev/null; then
-        echo "$tool is not installed (Debian package dpkg-dev)"
+        echo "$tool is not installed (Debian packages dpkg-dev and file)"
         exit 77
     fi
 done
