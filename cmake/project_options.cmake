@@ -49,8 +49,6 @@ function(levelset_prep_test name)
     add_executable(${name} ${test_SOURCES})
     target_link_libraries(${name} PRIVATE ${test_LIBRARIES} levelset_prep_test_support
                                           GTest::gtest_main)
-    # The test support uses C++17 and later, which clang does not assume.
-    target_compile_features(${name} PRIVATE cxx_std_20)
     levelset_prep_warnings(${name})
     gtest_discover_tests(${name})
 endfunction()
