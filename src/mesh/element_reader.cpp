@@ -26,20 +26,30 @@ bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
            numbers.check_unchanged(attributes, layout.attributes, "attributes per element");
 }
 
+// A corner outside base .. base + node_count - 1, kept out of the loop.
+[[gnu::cold, gnu::noinline]] void fail_corner(MeshText& numbers, int corner, std::int64_t record,
+                                              std::int32_t node, std::int32_t base,
+                                              std::int32_t node_count) {
+    numbers.fail(Place{corner_names[corner], "element", record}.describe() + " " +
+                 std::to_string(node) + " is outside " + std::to_string(base) + " to " +
+                 std::to_string(std::int64_t{node_count} - 1 + base));
+}
+
 // The record's number (not used), its four corners as 0-based indices, and
 // its region. Zero removal indexes the node array with the corners.
-bool read_tetrahedron(MeshText& numbers, std::int32_t* tet, std::int64_t record, std::int32_t base,
-                      std::int32_t node_count) {
+[[gnu::always_inline]] inline bool read_tetrahedron(MeshText& numbers, std::int32_t* tet,
+                                                    std::int64_t record, std::int32_t base,
+                                                    std::int32_t node_count) {
     std::int32_t skipped = 0;
     if (!numbers.read(skipped, {"element number", "element", record})) return false;
     for (int corner = 0; corner < 4; ++corner) {
         std::int32_t node = 0;
         if (!numbers.read(node, {corner_names[corner], "element", record})) return false;
-        const std::int64_t index = std::int64_t{node} - base;
-        if (index < 0 || index >= node_count) {
-            numbers.fail(Place{corner_names[corner], "element", record}.describe() + " " +
-                         std::to_string(node) + " is outside " + std::to_string(base) + " to " +
-                         std::to_string(std::int64_t{node_count} - 1 + base));
+        // One comparison: a node below the base wraps round to a large index.
+        const std::uint32_t index =
+            static_cast<std::uint32_t>(node) - static_cast<std::uint32_t>(base);
+        if (index >= static_cast<std::uint32_t>(node_count)) {
+            fail_corner(numbers, corner, record, node, base, node_count);
             return false;
         }
         tet[corner] = static_cast<std::int32_t>(index);
@@ -73,17 +83,24 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
         !numbers.check_unchanged(count, allocated, "element count")) {
         return numbers.take_error();
     }
+    if (!form.tetgen) {
+        for (std::int32_t j = 0; j < count; ++j) {
+            if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, std::int64_t{j} + 1, base,
+                                  node_count)) {
+                return numbers.take_error();
+            }
+        }
+        return std::nullopt;
+    }
     // TetGen's layout: the attributes after the region, then the line's end.
-    const std::int32_t more_attributes = form.tetgen ? form.attributes - 1 : 0;
     const std::int64_t per_record = std::int64_t{5} + form.attributes;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int64_t record = std::int64_t{j} + 1;
         if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, record, base, node_count)) {
             return numbers.take_error();
         }
-        if (!form.tetgen) continue;
         double attribute = 0;
-        for (std::int32_t a = 0; a < more_attributes; ++a) {
+        for (std::int32_t a = 1; a < form.attributes; ++a) {
             if (!numbers.read(attribute, {"attribute", "element", record})) {
                 return numbers.take_error();
             }
