@@ -48,7 +48,8 @@ bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
         // One comparison: a node below the base wraps round to a large index.
         const std::uint32_t index =
             static_cast<std::uint32_t>(node) - static_cast<std::uint32_t>(base);
-        if (index >= static_cast<std::uint32_t>(node_count)) {
+        // A negative count (possible in a record made by hand) admits none.
+        if (index >= static_cast<std::uint32_t>(node_count < 0 ? 0 : node_count)) {
             fail_corner(numbers, corner, record, node, base, node_count);
             return false;
         }

@@ -60,6 +60,9 @@ TEST(ReadElements, ShiftsNodeNumbersAndKeepsAttributes) {
     ASSERT_FALSE(tets_from("2 4 1\n1 1 2 3 4 0\n2 5 4 3 2 -7\n", 5, 2, tets));
     EXPECT_EQ(tets, (std::vector<std::int32_t>{0, 1, 2, 3, 0, 4, 3, 2, 1, -7}));
     ASSERT_FALSE(tets_from("0 4 1 1 2 3 4 5 6", 5, 0, tets));  // count 0 reads no record
+    // A negative node count (a record made by hand, as the fuzzer makes it)
+    // admits no corner.
+    EXPECT_TRUE(tets_from("1 4 1\n1 1 2 3 4 0\n", INT32_MIN, 1, tets));
 }
 
 TEST(ReadNodes, BadInputNamesFileRecordAndValue) {
