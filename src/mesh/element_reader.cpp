@@ -36,10 +36,12 @@ bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
 }
 
 // The record's number (not used), its four corners as 0-based indices, and
-// its region. Zero removal indexes the node array with the corners.
+// its region. Zero removal indexes the node array with the corners, which
+// must lie below `limit`: node_count, or 0 for a negative count (possible
+// in a record made by hand).
 [[gnu::always_inline]] inline bool read_tetrahedron(MeshText& numbers, std::int32_t* tet,
                                                     std::int64_t record, std::int32_t base,
-                                                    std::int32_t node_count) {
+                                                    std::uint32_t limit, std::int32_t node_count) {
     std::int32_t skipped = 0;
     if (!numbers.read(skipped, {"element number", "element", record})) return false;
     for (int corner = 0; corner < 4; ++corner) {
@@ -48,8 +50,7 @@ bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
         // One comparison: a node below the base wraps round to a large index.
         const std::uint32_t index =
             static_cast<std::uint32_t>(node) - static_cast<std::uint32_t>(base);
-        // A negative count (possible in a record made by hand) admits none.
-        if (index >= static_cast<std::uint32_t>(node_count < 0 ? 0 : node_count)) {
+        if (index >= limit) {
             fail_corner(numbers, corner, record, node, base, node_count);
             return false;
         }
@@ -79,6 +80,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
     const std::int32_t allocated = param.tets_number[level];
     const std::int32_t node_count = param.nodes_number[level];
     const std::int32_t base = layout.nodes.base();
+    const auto limit = static_cast<std::uint32_t>(node_count < 0 ? 0 : node_count);
     std::int32_t& count = param.tets_number[level];  // the reader's own copy
     if (!numbers.read_count(count, {"element count"}) || !read_header_rest(numbers, form) ||
         !numbers.check_unchanged(count, allocated, "element count")) {
@@ -87,7 +89,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
     if (!form.tetgen) {
         for (std::int32_t j = 0; j < count; ++j) {
             if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, std::int64_t{j} + 1, base,
-                                  node_count)) {
+                                  limit, node_count)) {
                 return numbers.take_error();
             }
         }
@@ -97,7 +99,8 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
     const std::int64_t per_record = std::int64_t{5} + form.attributes;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int64_t record = std::int64_t{j} + 1;
-        if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, record, base, node_count)) {
+        if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, record, base, limit,
+                              node_count)) {
             return numbers.take_error();
         }
         double attribute = 0;
