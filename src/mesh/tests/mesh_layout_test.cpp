@@ -78,7 +78,7 @@ TEST(ReadElementLayout, TetGenOnlyWhereItReadsDifferently) {
         {"2 10 1\n1 1 2 3 4 5 6 7 8 9 10 1\n", true, 10, 1, 1},       // -o2
         {"2 4 2\n0 0 1 2 3 1 0.5\n", true, 4, 2, 0},
         {"2 4 1 1 1 2 3 4 0 2 1 2 3 4 0", false, 4, 1, 1},            // one line
-        {"2 4\n1\n1 2 3 4 0\n", false, 4, 1, 1},                      // a header over two lines
+        {"2 4\n1\n7 2 3 4 0\n", false, 4, 1, 7},                      // a header over two lines
         {"# c\n2 4 0 # T P A\n1 1 2 3 4 # tet\n", true, 4, 0, 1},
         {"2 4 0\n", false, 4, 1, -1},
     };
