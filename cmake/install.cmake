@@ -60,7 +60,7 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME levelset-prep)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, zlib1g")
 set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
 "Mesh and volume preparation tools for level-set simulations
 tetclean cleans a tetrahedral mesh against a level-set grid: it removes the
@@ -70,6 +70,8 @@ its voxels, dimensions and voxel spacings.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME levelset-prep-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+# The analyze library links zlib; its CMake package finds it again.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "zlib1g-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "Mesh and volume preparation modules for level-set simulations (static)
 The modules behind tetclean and voxdump as static C++ libraries with their
