@@ -7,12 +7,13 @@
 namespace levelset_prep::analyze {
 namespace {
 
-// True only when the system says that nothing has this name; a name that
-// cannot be looked up for another reason (no permission) counts as taken,
-// so that the error of opening it is the one reported.
+// True only when the system says that nothing has (or can have) this name;
+// a name that cannot be looked up for another reason (no permission)
+// counts as taken, so that the error of opening it is the one reported.
 bool no_such_file(const std::string& name) {
     struct stat info;
-    return ::stat(name.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    return ::stat(name.c_str(), &info) != 0 &&
+           (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG);
 }
 
 bool make_pair_name(std::string& destination, std::string_view name, std::string_view extension) {
@@ -58,8 +59,10 @@ bool has_nifti_ending(std::string_view name) {
 bool names_nifti_file(std::string_view name) {
     if (!has_nifti_ending(name)) return false;
     if (!no_such_file(std::string(name))) return true;
+    // A name too long for a pair was refused as such before NIfTI-1 files
+    // were read, and still is.
     std::string header;
-    return !make_hdr_name(header, name) || no_such_file(header);
+    return make_hdr_name(header, name) && no_such_file(header);
 }
 
 }  // namespace levelset_prep::analyze

@@ -40,7 +40,8 @@ bool has_nifti_ending(std::string_view name);
 // and a file of that name exists or else the pair header that
 // make_hdr_name derives from it does not. So "brain.nii" naming no file
 // while brain.hdr exists keeps reading that pair, as before NIfTI-1 files
-// were read; with neither, the errors name brain.nii.
+// were read; with neither, the errors name brain.nii. A name that names no
+// file and is too long for a pair's names stays a pair's (and is refused).
 bool names_nifti_file(std::string_view name);
 
 }  // namespace levelset_prep::analyze
