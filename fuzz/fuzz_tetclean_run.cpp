@@ -28,10 +28,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// clang-format off
 const std::vector<std::string> progress_lines = {
     "nodes loaded",         "tets loaded", "signed dist functions loaded ",
     "nodes tbd loaded",     "making cast", "removed 0s from nodes and tets",
     "output nodes and tets"};
+// clang-format on
 
 std::set<std::string> listing(const fs::path& folder) {
     std::set<std::string> names;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <levelset_prep/textio/shown_text.hpp>
+
 namespace levelset_prep::console {
 namespace {
 
@@ -20,6 +22,14 @@ void say(const char* line) {
 
 void print_error(const char* tool, const textio::Error& error) {
     std::fprintf(stderr, "%s: %s\n", tool, error.message().c_str());
+}
+
+void print_unexpected_failure(const char* tool, const char* file, const char* problem) {
+    std::fprintf(stderr, "%s: ", tool);
+    textio::print_shown(stderr, file);
+    std::fputs(": ", stderr);
+    textio::print_shown(stderr, problem);
+    std::fputc('\n', stderr);
 }
 
 void print_usage(std::FILE* stream, const char* program, const char* usage_words) {

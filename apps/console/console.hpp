@@ -21,6 +21,10 @@ void say(const char* line);
 // "<tool>: <file>: <problem>" on standard error.
 void print_error(const char* tool, const textio::Error& error);
 
+// "<tool>: <file>: <problem>" on standard error without allocating memory,
+// for an exception caught in main (memory may be what ran out).
+void print_unexpected_failure(const char* tool, const char* file, const char* problem);
+
 // "Usage: <program><usage_words>" on `stream`.
 void print_usage(std::FILE* stream, const char* program, const char* usage_words);
 

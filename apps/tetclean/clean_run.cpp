@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/levelset/zero_removal.hpp>
@@ -34,13 +35,16 @@ std::unique_ptr<T[]> allocate(std::int64_t count, const char* what, const std::s
     return array;
 }
 
-}  // namespace
-
-textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
-                                    const std::function<void(const char*)>& progress) {
+// The steps of clean_mesh_files. `step_file` follows the file each step
+// reads or writes, to name it when memory runs out.
+textio::MaybeError run_steps(const CleanRunFiles& files,
+                             const std::function<void(const char*)>& progress,
+                             const std::string*& step_file) {
+    step_file = &files.parameters;
     RunParameters param;
     if (auto problem = param.read_parameter_file(files.parameters)) return problem;
     param.reserved_flag = false;
+    step_file = &files.node_in;
     if (auto problem = read_mesh_sizes(files.node_in, files.ele_in, level, param)) return problem;
     const std::int64_t node_count = param.nodes_number[1];
     const std::int64_t tet_count = param.tets_number[1];
@@ -59,8 +63,10 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
 
     if (auto error = read_nodes(nodes_z1.get(), files.node_in, level, param)) return error;
     progress("nodes loaded");
+    step_file = &files.ele_in;
     if (auto error = read_elements(tets_z1.get(), files.ele_in, level, param)) return error;
     progress("tets loaded");
+    step_file = &files.level_set;
 
     // The grid holds the points the level-set file gives; the level's count
     // (eight times as many) is the record's, not the grid's.
@@ -72,6 +78,7 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
 
     // No step of a run reads or writes a tbd file or array.
     progress("nodes tbd loaded");
+    step_file = &files.node_in;
 
     if (auto error =
             remove_zeros(nodes_z1.get(), nodes_z1_out.get(), tets_z1.get(), tets_z1_out.get(),
@@ -89,12 +96,29 @@ textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
     tets_z1.reset();
     ls1.reset();
 
+    step_file = &files.node_out;
+    const std::string inputs[] = {files.node_in, files.ele_in, files.level_set, files.parameters};
     if (auto error = write_nodes_and_tets(nodes_z1_out.get(), tets_z1_out.get(), param, level,
-                                          files.node_out, files.ele_out)) {
+                                          files.node_out, files.ele_out, inputs)) {
         return error;
     }
     progress("output nodes and tets");
     return std::nullopt;
+}
+
+}  // namespace
+
+textio::MaybeError clean_mesh_files(const CleanRunFiles& files,
+                                    const std::function<void(const char*)>& progress) {
+    // The arrays are asked for without throwing and reported by name; this
+    // catches the small allocations of every step (names, messages), after
+    // the step's files have been closed and removed by their destructors.
+    const std::string* step_file = &files.parameters;
+    try {
+        return run_steps(files, progress, step_file);
+    } catch (const std::bad_alloc&) {
+        return textio::file_error(*step_file, "cannot allocate memory");
+    }
 }
 
 }  // namespace levelset_prep::tetclean

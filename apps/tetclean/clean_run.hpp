@@ -24,7 +24,9 @@ struct CleanRunFiles {
 //   old sizes found: nodes N tets T / nodes loaded / tets loaded /
 //   signed dist functions loaded  / nodes tbd loaded / making cast /
 //   removed 0s from nodes and tets / output nodes and tets
-// Returns the first error; no output file is then created or changed. Every
+// Returns the first error; no output file is then created or changed
+// (both outputs are put in place together, see output_set.hpp). The output
+// names must have passed check_output_names (output_target.hpp). Every
 // array is sized from counts that the readers have checked against their
 // files, and the grid from the parameter file's extents.
 textio::MaybeError clean_mesh_files(const CleanRunFiles& files,

@@ -7,11 +7,16 @@
 //
 // The main reads the command line and reports; clean_mesh_files sequences the
 // steps, and the work is in the libraries. A run uses mesh level 1 only.
+#include <exception>
+#include <new>
+
 #include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/output_target.hpp>
 
 #include "clean_run.hpp"
 #include "command_line.hpp"
 #include "console.hpp"
+#include "last_resort.hpp"
 
 namespace {
 
@@ -49,6 +54,10 @@ int run(char* const* names) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
+    if (auto problem =
+            textio::check_output_names({{"node_file_out", names[2]}, {"ele_file_out", names[3]}})) {
+        return fail(*problem);
+    }
     const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
     if (auto problem = clean_mesh_files(files, console::say)) return fail(*problem);
     return 0;
@@ -58,6 +67,9 @@ int run(char* const* names) {
 
 int main(int argc, char** argv) {
     const char* invoked_as = argc > 0 ? argv[0] : "tetclean";
+    // Even reading the command line takes memory; until the file names are
+    // known, a failure names the first argument.
+    console::guard_against_termination("tetclean", argc > 1 ? argv[1] : invoked_as);
     const console::CommandLine line = console::parse_command_line(argc, argv, program);
     switch (line.action) {
         case console::CommandLine::Action::help:
@@ -77,5 +89,16 @@ int main(int argc, char** argv) {
         console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
     }
-    return run(line.files.data());
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    console::guard_against_termination("tetclean", line.files[0]);
+    try {
+        return run(line.files.data());
+    } catch (const std::bad_alloc&) {
+        console::print_unexpected_failure("tetclean", line.files[0], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        console::print_unexpected_failure("tetclean", line.files[0], failure.what());
+    }
+    return 1;
 }

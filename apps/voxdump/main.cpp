@@ -13,8 +13,11 @@
 // leaves none of the three files behind and ends with status 1.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include <levelset_prep/analyze/analyze_names.hpp>
 #include <levelset_prep/analyze/analyze_reader.hpp>
@@ -23,9 +26,13 @@
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_set.hpp>
+#include <levelset_prep/textio/output_target.hpp>
+#include <levelset_prep/textio/shown_text.hpp>
 
 #include "command_line.hpp"
 #include "console.hpp"
+#include "last_resort.hpp"
 #include "text_outputs.hpp"
 
 namespace {
@@ -84,8 +91,8 @@ bool read_options(const console::CommandLine& line, ReadOptions& options, std::s
         if (option != &volume_option) continue;
         std::int32_t volume = 0;
         if (textio::scan_number(value, volume) != textio::ScanStatus::ok || volume < 1) {
-            problem = "option '--volume' takes a volume number from 1, not '" +
-                      textio::shown_token(value) + "'";
+            problem =
+                "option '--volume' takes a volume number from 1, not " + textio::shown_token(value);
             return false;
         }
         options.volume = volume;
@@ -113,13 +120,19 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
+    if (auto problem = textio::check_output_names({{"ascii_image_file", names[1]},
+                                                   {"ascii_size_file", names[2]},
+                                                   {"ascii_resolution_file", names[3]}})) {
+        return fail(*problem);
+    }
     const std::string image_input_file = names[0];
     const std::string image_output_file = names[1];
     const std::string size_file = names[2];
     const std::string resolution_file = names[3];
 
     const bool nifti = names_nifti_file(image_input_file);
-    if (!nifti && !pair_names(image_input_file)) {
+    const std::optional<PairNames> pair = pair_names(image_input_file);
+    if (!nifti && !pair) {
         return fail(textio::file_error(textio::shortened_name(image_input_file),
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
@@ -154,9 +167,11 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
         })) {
         return fail(*problem);
     }
-    for (textio::OutputFile* out : {&image_out, &size_out, &resolution_out}) {
-        if (auto problem = out->commit()) return fail(*problem);
-    }
+    textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
+    const std::vector<std::string> inputs =
+        nifti ? std::vector<std::string>{image_input_file}
+              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
+    if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
     if (!volume_chosen) note_first_volume(image_input_file, header);
     return 0;
 }
@@ -165,6 +180,9 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
 
 int main(int argc, char** argv) {
     const char* invoked_as = argc > 0 ? argv[0] : "voxdump";
+    // Even reading the command line takes memory; until the file names are
+    // known, a failure names the first argument.
+    console::guard_against_termination("voxdump", argc > 1 ? argv[1] : invoked_as);
     const console::CommandLine line = console::parse_command_line(argc, argv, program);
     switch (line.action) {
         case console::CommandLine::Action::help:
@@ -193,5 +211,16 @@ int main(int argc, char** argv) {
         console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
     }
-    return run(line.files.data(), options, line.has(volume_option));
+    // The safety nets: an exception that escaped the run still ends it with
+    // one error line, and unwinding removes its temporary files; one that
+    // could not even be thrown ends in std::terminate, which does the same.
+    console::guard_against_termination("voxdump", line.files[0]);
+    try {
+        return run(line.files.data(), options, line.has(volume_option));
+    } catch (const std::bad_alloc&) {
+        console::print_unexpected_failure("voxdump", line.files[0], "cannot allocate memory");
+    } catch (const std::exception& failure) {
+        console::print_unexpected_failure("voxdump", line.files[0], failure.what());
+    }
+    return 1;
 }

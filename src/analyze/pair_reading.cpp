@@ -1,5 +1,7 @@
 #include "pair_reading.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,6 +12,16 @@
 
 namespace levelset_prep::analyze::detail {
 namespace {
+
+// ": Is a directory" for a folder given where a file belongs: it opens
+// like a file and then reads as nothing at all.
+std::string folder_note(const std::string& name) {
+    struct stat status {};
+    if (stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        return std::string(": ") + std::strerror(EISDIR);
+    }
+    return "";
+}
 
 ReadResult checked_header(std::size_t got, analyze_header& header, bool& swap,
                           const std::string& header_name) {
@@ -72,13 +84,15 @@ ReadResult read_failure(ReadStatus status, const analyze_header& header,
         case ReadStatus::ok:
             return {};
         case ReadStatus::header_too_short:
-            return failed(hdr, std::string(details.header_what) + " is shorter than 348 bytes");
+            return failed(hdr, std::string(details.header_what) + " is shorter than 348 bytes" +
+                                   folder_note(hdr));
         case ReadStatus::unsupported_datatype:
             return failed(hdr, "unsupported datatype " + std::to_string(header.datatype) +
                                    " (bitpix " + std::to_string(header.bitpix) + ")");
         case ReadStatus::image_too_short:
             return failed(img, std::string(details.image_what) +
-                                   " is shorter than the samples the header announces");
+                                   " is shorter than the samples the header announces" +
+                                   folder_note(img));
         case ReadStatus::corrupt_compressed_data:
             return failed(img, details.compressed_problem);
         case ReadStatus::excess_compressed_data:

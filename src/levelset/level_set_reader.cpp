@@ -2,6 +2,7 @@
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/shown_text.hpp>
 
 namespace levelset_prep::levelset {
 
@@ -20,16 +21,23 @@ textio::MaybeError read_level_set(textio::TokenScanner& text, const std::string&
     const std::int64_t needed = shape.points();
     std::int64_t got = 0;
     std::string_view token;
+    textio::ScanStatus status = textio::ScanStatus::ok;
     for (; got < needed; ++got) {
-        if (textio::read_number(text, grid[got], token) != textio::ScanStatus::ok) break;
+        status = textio::read_number(text, grid[got], token);
+        if (status != textio::ScanStatus::ok) break;
     }
     if (got == needed) return std::nullopt;
+    if (text.out_of_memory()) return textio::file_error(file_name, textio::scanner_failure(text));
 
     std::string problem = "holds " + std::to_string(got) + " values";
     if (!token.empty()) {
-        problem += " before '" + textio::shown_token(token) + "', which is not a number";
+        problem += " before " + textio::shown_token(token) +
+                   (status == textio::ScanStatus::out_of_range ? ", which is out of range"
+                                                               : ", which is not a number");
+    } else if (text.token_too_long()) {
+        problem += " before " + textio::scanner_failure(text);
     } else if (text.failed()) {
-        problem += " before a read error";
+        problem += " before a read error (" + textio::scanner_failure(text) + ")";
     }
     problem += "; the grid needs " + std::to_string(needed) + " (" + std::to_string(shape.nx) +
                " x " + std::to_string(shape.ny) + " x " + std::to_string(shape.nz) + ")";

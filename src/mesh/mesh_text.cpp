@@ -1,16 +1,8 @@
 #include "mesh_text.hpp"
 
+#include <levelset_prep/textio/shown_text.hpp>
+
 namespace levelset_prep::mesh {
-namespace {
-
-// A reader's block size as its error states it: "4 KiB", "1 MiB".
-std::string block_size_text(std::size_t bytes) {
-    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
-    if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
-    return std::to_string(bytes) + " bytes";
-}
-
-}  // namespace
 
 std::string Place::describe() const {
     if (record_kind == nullptr) return field;
@@ -23,9 +15,14 @@ void MeshText::fail(const std::string& problem) {
 
 void MeshText::fail_missing(const Place& place) {
     if (text_.failed()) {
-        fail(text_.token_too_long() ? "a token longer than " + block_size_text(text_.block_size()) +
-                                          " before the " + place.describe()
-                                    : "cannot read the file to its end (" + place.describe() + ")");
+        if (text_.out_of_memory()) {
+            fail(textio::scanner_failure(text_));
+        } else if (text_.token_too_long()) {
+            fail(textio::scanner_failure(text_) + " before the " + place.describe());
+        } else {
+            fail("cannot read the file to its end (" + place.describe() +
+                 "): " + textio::scanner_failure(text_));
+        }
         return;
     }
     if (place.record_kind != nullptr) {
@@ -38,11 +35,10 @@ void MeshText::fail_missing(const Place& place) {
 
 void MeshText::fail_malformed(std::string_view token, textio::ScanStatus status, const Place& place,
                               bool whole) {
-    const std::string shown = textio::shown_token(token);
     const char* verdict = status == textio::ScanStatus::out_of_range
                               ? "is out of range"
                               : (whole ? "is not a whole number" : "is not a number");
-    fail(place.describe() + " '" + shown + "' " + verdict);
+    fail(place.describe() + " " + textio::shown_token(token) + " " + verdict);
 }
 
 bool MeshText::check_unchanged(std::int32_t count, std::int32_t allocated, const char* what) {

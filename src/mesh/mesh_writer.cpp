@@ -3,6 +3,7 @@
 // input.
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_set.hpp>
 
 namespace levelset_prep::mesh {
 namespace {
@@ -50,7 +51,8 @@ void write_tets(textio::OutputFile& out, const std::int32_t* tets, std::int32_t 
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out) {
+                                        const std::string& ele_file_out,
+                                        std::span<const std::string> inputs) {
     // Both files are finished before either replaces its target, so a
     // failure leaves the old files (possibly the inputs) as they were.
     textio::OutputFile node_out;
@@ -63,8 +65,8 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
     write_tets(ele_out, tets, param.tets_number_out[level]);
     if (auto problem = ele_out.finish()) return problem;
 
-    if (auto problem = node_out.commit()) return problem;
-    return ele_out.commit();
+    textio::OutputFile* const both[] = {&node_out, &ele_out};
+    return textio::commit_outputs(both, inputs);
 }
 
 }  // namespace levelset_prep::mesh

@@ -3,6 +3,7 @@
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/shown_text.hpp>
 
 namespace levelset_prep::mesh {
 namespace {
@@ -55,15 +56,23 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
     for (int i = 0; i < 3; ++i) {
         const std::string_view token = text.next();
         if (token.empty()) {
+            const std::string which = std::string("the ") + extent_names[i] + " grid extent";
+            if (!text.failed()) return textio::file_error(file_name, which + " is missing");
+            if (text.out_of_memory()) {
+                return textio::file_error(file_name, textio::scanner_failure(text));
+            }
+            if (text.token_too_long()) {
+                return textio::file_error(file_name,
+                                          textio::scanner_failure(text) + " before " + which);
+            }
             return textio::file_error(
-                file_name, text.failed()
-                               ? "cannot read the parameter file"
-                               : std::string("the ") + extent_names[i] + " grid extent is missing");
+                file_name, "cannot read the parameter file: " + textio::scanner_failure(text));
         }
         std::int32_t value = 0;
         if (textio::scan_number(token, value) != textio::ScanStatus::ok) {
+            // Shown whole, as before, but with its control bytes spelt out.
             return textio::file_error(file_name, std::string("the ") + extent_names[i] +
-                                                     " grid extent '" + std::string(token) +
+                                                     " grid extent '" + textio::shown_text(token) +
                                                      "' is not a whole number");
         }
         extent[i] = round_extent(value);

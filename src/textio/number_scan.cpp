@@ -8,6 +8,9 @@
 #include <levelset_prep/textio/number_scan.hpp>
 
 namespace levelset_prep::textio {
+
+using detail::is_digit;
+
 namespace {
 
 // Strips the one leading '+' the stream allows. Returns false when what
@@ -116,7 +119,7 @@ bool parse_float_in_place(const char* p, const char* end, Float& value, const ch
 
 template <typename Number>
 ScanStatus read_in_place(TokenScanner& text, Number& value, std::string_view& token) {
-    const std::string_view window = text.peek(in_place_lookahead);
+    const std::string_view window = text.peek(detail::in_place_lookahead);
     if (window.empty()) return read_general(text, value, token);
     const char* start = window.data();
     const char* end = start + window.size();
@@ -137,13 +140,14 @@ ScanStatus read_in_place(TokenScanner& text, Number& value, std::string_view& to
 
 }  // namespace
 
-ScanStatus read_other_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
+ScanStatus detail::read_other_number(TokenScanner& text, std::int32_t& value,
+                                     std::string_view& token) {
     return read_in_place(text, value, token);
 }
-ScanStatus read_other_number(TokenScanner& text, float& value, std::string_view& token) {
+ScanStatus detail::read_other_number(TokenScanner& text, float& value, std::string_view& token) {
     return read_in_place(text, value, token);
 }
-ScanStatus read_other_number(TokenScanner& text, double& value, std::string_view& token) {
+ScanStatus detail::read_other_number(TokenScanner& text, double& value, std::string_view& token) {
     return read_in_place(text, value, token);
 }
 

@@ -1,34 +1,23 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
+#include <new>
 
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_set.hpp>
+#include <levelset_prep/textio/output_target.hpp>
 
 namespace levelset_prep::textio {
-namespace fs = std::filesystem;
 namespace {
 
 std::string reason(int error_number) { return std::strerror(error_number); }
 
-// A name beside the target that no other file has: the exclusive open mode
-// refuses an existing name, so a clash only costs another try.
-std::FILE* create_temporary(const std::string& target, std::string& name, int& error_number) {
-    std::random_device entropy;
-    std::mt19937_64 generator((std::uint64_t{entropy()} << 32) ^ entropy());
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".tmp%016llx",
-                      static_cast<unsigned long long>(generator()));
-        name = target + suffix;
-        errno = 0;
-        if (std::FILE* file = std::fopen(name.c_str(), "wbx")) return file;
-        error_number = errno;
-        if (error_number != EEXIST) break;
-    }
-    name.clear();
-    return nullptr;
+// Names whose last part is no file name ("out/", "x/.") are written as
+// given, and the system says why that fails.
+bool names_a_file_in_a_folder(const std::string& leaf) {
+    return !leaf.empty() && leaf != "." && leaf != "..";
 }
 
 }  // namespace
@@ -41,40 +30,48 @@ MaybeError OutputFile::open(std::string target) {
     finished_ = committed_ = false;
     write_errno_ = 0;
 
-    std::error_code ec;
-    fs::path path = target_;
-    // Replace the file a link points to, not the link.
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        fs::path resolved = fs::weakly_canonical(path, ec);
-        if (!ec) path = resolved;
+    // The buffer comes first: a run that cannot have it has touched nothing.
+    if (!buffer_) buffer_.reset(new (std::nothrow) char[buffer_size]);
+    if (!buffer_) return file_error(target_, "cannot allocate the output buffer (1 MiB)");
+
+    const OutputTarget where = resolve_output_target(target_);
+    if (where.kind == OutputTarget::Kind::unusable) {
+        return file_error(target_, "cannot create output file: " + reason(where.error));
     }
-    const fs::file_status status = fs::status(path, ec);
-    int error_number = 0;
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        errno = 0;
-        file_ = std::fopen(path.c_str(), "wb");
-        error_number = errno;
+    const std::string leaf = leaf_of(where.path);
+    if (where.kind == OutputTarget::Kind::direct || !names_a_file_in_a_folder(leaf)) {
+        fd_ = ::open(where.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd_ < 0) return file_error(target_, "cannot create output file: " + reason(errno));
     } else {
-        destination_ = path.string();
-        file_ = create_temporary(destination_, temporary_, error_number);
+        folder_fd_ = ::open(folder_of(where.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder_fd_ < 0)
+            return file_error(target_, "cannot create output file: " + reason(errno));
+        leaf_ = leaf;
+        fd_ = create_temporary_file(folder_fd_, temporary_, temporary_entry_);
+        if (fd_ < 0) {
+            const int error_number = errno;
+            discard();
+            return file_error(target_, "cannot create output file: " + reason(error_number));
+        }
+        temporary_exists_ = true;
     }
-    if (file_ == nullptr) {
-        return file_error(target_, "cannot create output file: " + reason(error_number));
-    }
-    std::setvbuf(file_, nullptr, _IONBF, 0);  // our own buffer is the only one
-    if (!buffer_) buffer_.reset(new char[buffer_size]);
     cursor_ = buffer_.get();
     limit_ = cursor_ + buffer_size;
     return std::nullopt;
 }
 
 void OutputFile::flush_buffer() {
-    const std::size_t pending = static_cast<std::size_t>(cursor_ - buffer_.get());
-    if (pending != 0 && write_errno_ == 0 && file_ != nullptr) {
-        errno = 0;
-        if (std::fwrite(buffer_.get(), 1, pending, file_) != pending) {
-            write_errno_ = errno != 0 ? errno : EIO;
+    const char* data = buffer_.get();
+    std::size_t pending = static_cast<std::size_t>(cursor_ - data);
+    while (pending != 0 && write_errno_ == 0 && fd_ >= 0) {
+        const ssize_t written = ::write(fd_, data, pending);
+        if (written < 0) {
+            if (errno != EINTR) write_errno_ = errno;
+            continue;
         }
+        if (written == 0) write_errno_ = EIO;
+        data += written;
+        pending -= static_cast<std::size_t>(written);
     }
     cursor_ = buffer_.get();
 }
@@ -91,13 +88,10 @@ void OutputFile::put_slow(std::string_view text) {
 }
 
 MaybeError OutputFile::finish() {
-    if (file_ == nullptr) return file_error(target_, "output file is not open");
+    if (fd_ < 0) return file_error(target_, "output file is not open");
     flush_buffer();
-    errno = 0;
-    if (std::fflush(file_) != 0 && write_errno_ == 0) write_errno_ = errno != 0 ? errno : EIO;
-    errno = 0;
-    if (std::fclose(file_) != 0 && write_errno_ == 0) write_errno_ = errno != 0 ? errno : EIO;
-    file_ = nullptr;
+    if (::close(fd_) != 0 && write_errno_ == 0 && errno != EINTR) write_errno_ = errno;
+    fd_ = -1;
     if (write_errno_ != 0) {
         MaybeError failed =
             file_error(target_, "cannot write output file: " + reason(write_errno_));
@@ -109,35 +103,27 @@ MaybeError OutputFile::finish() {
 }
 
 MaybeError OutputFile::commit() {
-    if (!finished_) return file_error(target_, "output file is not complete");
-    if (temporary_.empty()) {
-        committed_ = true;
-        return std::nullopt;
-    }
-    std::error_code ec;
-    // Keep the permissions of a file being replaced.
-    const fs::file_status old = fs::status(destination_, ec);
-    if (!ec && fs::is_regular_file(old)) fs::permissions(temporary_, old.permissions(), ec);
-    fs::rename(temporary_, destination_, ec);
-    if (ec) {
-        MaybeError failed = file_error(target_, "cannot replace output file: " + ec.message());
-        discard();
-        return failed;
-    }
-    temporary_.clear();
-    committed_ = true;
-    return std::nullopt;
+    OutputFile* const self[] = {this};
+    return commit_outputs(self, {});
+}
+
+void OutputFile::close_file() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 void OutputFile::discard() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+    close_file();
+    if (temporary_exists_) {
+        SignalBlock block;
+        unlinkat(folder_fd_, temporary_, 0);
+        forget_temporary_file(temporary_entry_);
+        temporary_exists_ = false;
     }
-    if (!temporary_.empty() && !committed_) {
-        std::remove(temporary_.c_str());
-    }
-    temporary_.clear();
+    temporary_entry_ = -1;
+    if (folder_fd_ >= 0) ::close(folder_fd_);
+    folder_fd_ = -1;
+    leaf_.clear();
 }
 
 }  // namespace levelset_prep::textio

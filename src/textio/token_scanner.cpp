@@ -1,11 +1,16 @@
+#include <cerrno>
 #include <cstring>
+#include <new>
 
 #include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::textio {
+// The block is asked for without throwing: a run that cannot have it ends
+// with an error line (scanner_failure), not an uncaught exception.
 TokenScanner::TokenScanner(std::FILE* file, std::size_t block_size)
-    : file_(file), storage_(new char[block_size]), capacity_(block_size) {
+    : file_(file), storage_(new (std::nothrow) char[block_size]), capacity_(block_size) {
     begin_ = pos_ = end_ = storage_.get();
+    if (!storage_) out_of_memory_ = failed_ = true;
 }
 
 TokenScanner::TokenScanner(std::string_view text)
@@ -21,10 +26,14 @@ bool TokenScanner::refill() {
     }
     char* base = storage_.get();
     if (kept != 0 && pos_ != base) std::memmove(base, pos_, kept);
+    errno = 0;
     const std::size_t got = std::fread(base + kept, 1, capacity_ - kept, file_);
     if (got < capacity_ - kept) {
         at_eof_ = true;
-        if (std::ferror(file_)) failed_ = true;
+        if (std::ferror(file_)) {
+            failed_ = true;
+            read_error_ = errno != 0 ? errno : EIO;
+        }
     }
     begin_ = pos_ = base;
     end_ = base + kept + got;
@@ -61,6 +70,20 @@ std::string_view TokenScanner::next() {
         refill();
         if (failed_) return {};
     }
+}
+
+std::string block_size_text(std::size_t bytes) {
+    if (bytes % (std::size_t{1} << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    if (bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+std::string scanner_failure(const TokenScanner& text) {
+    if (text.out_of_memory()) {
+        return "cannot allocate the read buffer (" + block_size_text(text.block_size()) + ")";
+    }
+    if (text.token_too_long()) return "a token longer than " + block_size_text(text.block_size());
+    return std::strerror(text.read_error() != 0 ? text.read_error() : EIO);
 }
 
 }  // namespace levelset_prep::textio

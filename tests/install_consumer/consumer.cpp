@@ -7,7 +7,7 @@
 #include <vector>
 
 #include <levelset_prep/analyze/analyze_reader.hpp>
-#include <levelset_prep/levelset/level_set.hpp>
+#include <levelset_prep/levelset.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/volume/volume_utilities.hpp>
 

@@ -21,13 +21,15 @@ namespace bad_input {
 
 namespace fs = std::filesystem;
 
-// What a case puts at a name: bytes, no file at all, or an empty folder.
+// What a case puts at a name: bytes, no file at all, an empty folder, or a
+// symbolic or hard link to another name (`text`).
 struct Content {
-    enum Kind { bytes, none, folder } kind = bytes;
+    enum Kind { bytes, none, folder, symbolic_link, hard_link } kind = bytes;
     std::string text;
     Content(std::string t) : text(std::move(t)) {}  // NOLINT: tables read better without braces
     Content(const char* t) : text(t) {}             // NOLINT
     Content(Kind k) : kind(k) {}                    // NOLINT
+    Content(Kind k, std::string t) : kind(k), text(std::move(t)) {}
 };
 
 using Files = std::vector<std::pair<std::string, Content>>;
@@ -46,6 +48,8 @@ inline void put(const fs::path& dir, const std::string& name, const Content& con
     fs::remove_all(path);
     if (content.kind == Content::bytes) testing_support::write_file(path, content.text);
     if (content.kind == Content::folder) fs::create_directory(path);
+    if (content.kind == Content::symbolic_link) fs::create_symlink(content.text, path);
+    if (content.kind == Content::hard_link) fs::create_hard_link(dir / content.text, path);
 }
 
 // Every entry of the folder with its bytes ("<folder>" for a folder).
@@ -53,7 +57,9 @@ inline std::map<std::string, std::string> snapshot(const fs::path& dir) {
     std::map<std::string, std::string> entries;
     for (const auto& entry : fs::directory_iterator(dir)) {
         entries[entry.path().filename()] =
-            entry.is_directory() ? "<folder>" : testing_support::read_file(entry.path());
+            entry.is_symlink()     ? "<link to " + fs::read_symlink(entry.path()).string() + ">"
+            : entry.is_directory() ? "<folder>"
+                                   : testing_support::read_file(entry.path());
     }
     return entries;
 }

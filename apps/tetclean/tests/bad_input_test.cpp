@@ -127,6 +127,71 @@ TEST(TetcleanBadInput, Outputs) {
     // clang-format on
 }
 
+std::vector<std::string> outputs(const std::string& node_out, const std::string& ele_out) {
+    return {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"};
+}
+
+// Output names are checked before anything is read: one file named twice is
+// refused, whatever the names; files that are not regular may repeat.
+TEST(TetcleanBadInput, OutputNames) {
+    const std::string same = "ele_file_out names the same file as node_file_out ";
+    // clang-format off
+    run_cases({
+        {"one name twice", {}, outputs("same", "same"), 1, "same", same + "(same)"},
+        {"one name written two ways", {}, outputs("out.node", "./out.node"), 1, "./out.node", same + "(out.node)"},
+        {"an input named twice", {}, outputs("in.node", "in.node"), 1, "in.node", same + "(in.node)"},
+        {"two hard links of one file", {{"out.node", "old"}, {"other", {Content::hard_link, "out.node"}}},
+         outputs("out.node", "other"), 1, "other", same + "(out.node)"},
+        {"a link to the other output", {{"out.node", "old"}, {"link", {Content::symbolic_link, "out.node"}}},
+         outputs("link", "out.node"), 1, "out.node", same + "(link)"},
+        {"a dangling link to the other output's name", {{"link", {Content::symbolic_link, "new.node"}}},
+         outputs("new.node", "link"), 1, "link", same + "(new.node)"},
+        {"an unset variable for the node output", {}, outputs("", "out.ele"), 1, "node_file_out",
+         "output file name is empty"},
+        {"an unset variable for the element output", {}, outputs("out.node", ""), 1, "ele_file_out",
+         "output file name is empty"},
+        {"/dev/null for both", {}, outputs("/dev/null", "/dev/null"), 0, "", ""},
+        {"one name in two folders", {{"sub", Content::folder}}, outputs("out.node", "sub/out.node"), 0, "", ""},
+    });
+    // clang-format on
+}
+
+// Names and tokens are shown with their control bytes spelt out; readers
+// say what stopped them.
+TEST(TetcleanBadInput, Messages) {
+    const char* n = "in.node";
+    const char* g = "ls.txt";
+    const char* p = "params.txt";
+    const std::string endless =
+        "holds 0 values before a token longer than 1 MiB; the grid needs 512";
+    // clang-format off
+    run_cases({
+        {"a NUL in a grid value", {{g, std::string("10 1\0 ", 6) + grid()}}, {}, 1, g,
+         "holds 1 values before '1\\x00', which is not a number"},
+        {"an escape sequence as a grid value", {{g, "\x1b[2J " + grid()}}, {}, 1, g, "before '\\x1b[2J'"},
+        {"a byte order mark before the node count", {{n, "\xef\xbb\xbf" "5 3\n"}}, {}, 1, n,
+         "node count '\\xef\\xbb\\xbf5' is not a whole number"},
+        {"a grid value too large for a float", {{g, "10 1e39 " + grid()}}, {}, 1, g,
+         "holds 1 values before '1e39', which is out of range; the grid needs 512"},
+        {"a grid token longer than a block", {{g, "10 " + std::string(std::size_t{1} << 21, '7')}}, {}, 1, g,
+         "holds 1 values before a token longer than 1 MiB; the grid needs 512"},
+        {"an endless grid token", {}, {"in.node", "in.ele", "out.node", "out.ele", "/dev/zero", p}, 1, "/dev/zero",
+         endless},
+        {"a parameter token longer than a block", {{p, std::string(std::size_t{1} << 21, '1')}}, {}, 1, p,
+         "a token longer than 1 MiB before the first grid extent"},
+        {"an endless parameter token", {}, {"in.node", "in.ele", "out.node", "out.ele", g, "/dev/zero"}, 1,
+         "/dev/zero", "a token longer than 1 MiB before the first grid extent"},
+        {"node file a folder", {{n, Content::folder}}, {}, 1, n, "cannot read the file to its end (node count): Is a directory"},
+        {"grid file a folder", {{g, Content::folder}}, {}, 1, g, "holds 0 values before a read error (Is a directory)"},
+        {"parameter file a folder", {{p, Content::folder}}, {}, 1, p, "cannot read the parameter file: Is a directory"},
+        {"control bytes in a name", {}, {"in\x01\n.node", "in.ele", "out.node", "out.ele", g, p}, 1,
+         "in\\x01\\n.node", "cannot open node file: No such file or directory"},
+        {"a UTF-8 name stays readable", {}, {"Gehirn_\xc3\xb6.node", "in.ele", "out.node", "out.ele", g, p}, 1,
+         "Gehirn_\xc3\xb6.node", "cannot open node file"},
+    });
+    // clang-format on
+}
+
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(TetcleanBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";

@@ -136,15 +136,47 @@ TEST(VoxdumpBadInput, NiftiAndCompressedData) {
     EXPECT_LT(bad_input::peak_child_kilobytes(), 256 * 1024);
 }
 
+// Output names are checked before anything is read.
+TEST(VoxdumpBadInput, OutputNames) {
+    // clang-format off
+    run_cases({
+        {"one name for image and resolution", {}, {"v", "t", "s", "t"}, 1, "t",
+         "ascii_resolution_file names the same file as ascii_image_file (t)"},
+        {"the image file named as two outputs", {}, {"v", "a", "v.img", "v.img"}, 1, "v.img",
+         "ascii_resolution_file names the same file as ascii_size_file (v.img)"},
+        {"two hard links of one file", {{"s", "old"}, {"r", {Content::hard_link, "s"}}}, {"v", "a", "s", "r"}, 1, "r",
+         "ascii_resolution_file names the same file as ascii_size_file (s)"},
+        {"an unset variable for the size file", {}, {"v", "a", "", "r"}, 1, "ascii_size_file",
+         "output file name is empty"},
+        {"/dev/null for all three", {}, {"v", "/dev/null", "/dev/null", "/dev/null"}, 0, "", ""},
+    });
+    // clang-format on
+}
+
+TEST(VoxdumpBadInput, Messages) {
+    // clang-format off
+    run_cases({
+        {"header a folder", {{"v.hdr", Content::folder}}, {}, 1, "v.hdr",
+         "header file is shorter than 348 bytes: Is a directory"},
+        {"image a folder", {{"v.img", Content::folder}}, {}, 1, "v.img",
+         "image file is shorter than the samples the header announces: Is a directory"},
+        {"control bytes in the pair's name", {}, {"v\r\x7f", "a", "s", "r"}, 1, "v\\r\\x7f.hdr",
+         "cannot open header file: No such file or directory"},
+    });
+    // clang-format on
+}
+
 // A folder that no one may create files in: /sys (see bad_input.hpp).
 TEST(VoxdumpBadInput, ReadOnlyFolder) {
     if (!bad_input::sys_refuses_new_files()) GTEST_SKIP() << "/sys accepts new files here";
+    // clang-format off
     run_cases({{"size output in /sys",
                 {},
                 {"v", "a", "/sys/s", "r"},
                 1,
                 "/sys/s",
                 "cannot create output file: Permission denied"}});
+    // clang-format on
 }
 
 }  // namespace

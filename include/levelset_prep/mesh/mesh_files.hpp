@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include <levelset_prep/mesh/run_parameters.hpp>
@@ -53,10 +54,13 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
 // Writes nodes_number_out[level] nodes and tets_number_out[level] elements
 // in the layout above (coordinates with 6 significant digits, one space
 // between fields, a line end after every line). Both files are replaced
-// only once both are complete.
+// only once both are complete, both or neither (output_set.hpp); an output
+// that replaces one of `inputs` is flushed to disk first. The two names
+// must not name one file (check_output_names).
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
-                                        const std::string& ele_file_out);
+                                        const std::string& ele_file_out,
+                                        std::span<const std::string> inputs = {});
 
 }  // namespace levelset_prep::mesh

@@ -20,7 +20,9 @@ struct Error {
     int saved_errno = 0;       // the system's reason where a system call failed, else 0
     bool cannot_open = false;  // the input file could not be opened at all
 
-    // "<file>: <problem>", or the problem alone where no file applies.
+    // "<file>: <problem>", or the problem alone where no file applies. The
+    // file name is shown with its control bytes spelt out (shown_text.hpp);
+    // a token quoted in `problem` must be shown already.
     std::string message() const;
 };
 
@@ -43,9 +45,5 @@ Error system_error(std::string_view file, std::string_view what, int error_numbe
 // A name too long to show whole (a refused argument) is shown by its first
 // 60 characters and "...".
 std::string shortened_name(std::string_view name);
-
-// A token quoted in an error: its first 40 characters, and "..." when it
-// is longer.
-std::string shown_token(std::string_view token);
 
 }  // namespace levelset_prep::textio

@@ -40,6 +40,9 @@ inline ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::stri
 inline ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token);
 inline ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token);
 
+// The in-place paths below are internals that read_number inlines.
+namespace detail {
+
 // How far the in-place paths look ahead of a token: enough for any number
 // worth parsing in place; a longer token is re-read by the general path.
 inline constexpr std::size_t in_place_lookahead = 64;
@@ -55,7 +58,7 @@ ScanStatus read_other_number(TokenScanner& text, double& value, std::string_view
 // read usually starts right at its token.
 
 // A plain unsigned integer of up to eight digits: the bulk of a mesh file.
-inline ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
+inline ScanStatus read_integer(TokenScanner& text, std::int32_t& value, std::string_view& token) {
     const std::string_view window = text.peek(in_place_lookahead);
     if (window.size() >= in_place_lookahead && is_digit(window.front())) {
         const char* start = window.data();
@@ -91,11 +94,16 @@ ScanStatus read_decimal(TokenScanner& text, Float& value, std::string_view& toke
     return read_other_number(text, value, token);
 }
 
+}  // namespace detail
+
+inline ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token) {
+    return detail::read_integer(text, value, token);
+}
 inline ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token) {
-    return read_decimal(text, value, token);
+    return detail::read_decimal(text, value, token);
 }
 inline ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token) {
-    return read_decimal(text, value, token);
+    return detail::read_decimal(text, value, token);
 }
 
 }  // namespace levelset_prep::textio

@@ -2,11 +2,16 @@
 // never leaves a half-written file and never destroys an input the output
 // name points to.
 //
-// open() creates a fresh temporary file beside the target; the bytes go
-// there, and commit() renames it over the target only when everything has
-// been written and closed. A file that is abandoned (no commit, or a failed
-// write) is removed by the destructor. Where the target already exists and
-// is not a regular file (/dev/stdout, a pipe, /dev/full) there is nothing to
+// open() creates a fresh temporary file in the target's folder, under a
+// short hidden name (".~out.XXXXXXXX", so a target name as long as the
+// system allows still works), readable by the owner alone; the bytes go
+// there, and commit() (or commit_outputs() for several files at once, see
+// output_set.hpp) puts it in place of the target only when everything has
+// been written. A file that is abandoned (no commit, a failed write, a
+// signal: see temporary_files.hpp) is removed. A symbolic link as the
+// target replaces the file it points to, or creates it when the link
+// dangles; the link stays. Where the target already exists and is not a
+// regular file (/dev/stdout, a pipe, /dev/full) there is nothing to
 // replace: the bytes go straight to it, and a failed write is still
 // reported.
 //
@@ -15,15 +20,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
+#include <levelset_prep/textio/temporary_files.hpp>
 
 namespace levelset_prep::textio {
+
+class OutputFile;
+
+// Puts every finished file of `outputs` in place, or none (output_set.hpp).
+MaybeError commit_outputs(std::span<OutputFile* const> outputs,
+                          std::span<const std::string> inputs);
 
 class OutputFile {
 public:
@@ -74,19 +86,27 @@ public:
     const std::string& target() const { return target_; }
 
 private:
+    friend MaybeError commit_outputs(std::span<OutputFile* const> outputs,
+                                     std::span<const std::string> inputs);
+
     void make_room(std::size_t bytes) {
         if (static_cast<std::size_t>(limit_ - cursor_) < bytes) flush_buffer();
     }
     void put_slow(std::string_view text);
     void flush_buffer();
     void discard();
+    void close_file();
 
     static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
     std::string target_;
-    std::string destination_;  // the file renamed over: the target, links resolved
-    std::string temporary_;    // empty when writing straight to the target
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    // The destination's folder, or -1 when the bytes go straight to the target.
+    int folder_fd_ = -1;
+    std::string leaf_;                          // the destination's name in that folder
+    char temporary_[temporary_name_size] = {};  // the temporary file's name there
+    int temporary_entry_ = -1;                  // its entry in the signal handler's list
+    bool temporary_exists_ = false;
     std::unique_ptr<char[]> buffer_;
     char* cursor_ = nullptr;
     char* limit_ = nullptr;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace levelset_prep::textio {
@@ -29,7 +30,8 @@ public:
 
     // The next token, or an empty view at the end of the input. After an
     // empty view, failed() is true when the input could not be read to its
-    // end (a read error, or a token longer than a block).
+    // end (a read error, a token longer than a block, or no memory for the
+    // block).
     std::string_view next();
 
     // The unread input from the start of the next token on: at least
@@ -49,6 +51,11 @@ public:
 
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }
+    // The block could not be allocated; nothing was read.
+    bool out_of_memory() const { return out_of_memory_; }
+    // The system's error number of a failed read (EISDIR for a folder), 0
+    // when no read failed.
+    int read_error() const { return read_error_; }
     // A token from a file must be shorter than this.
     std::size_t block_size() const { return capacity_; }
 
@@ -67,6 +74,16 @@ private:
     bool at_eof_ = false;
     bool failed_ = false;
     bool too_long_ = false;
+    bool out_of_memory_ = false;
+    int read_error_ = 0;
 };
+
+// A block size as error lines state it: "4 KiB", "1 MiB".
+std::string block_size_text(std::size_t bytes);
+
+// Why a scanner that failed() stopped, as the end of an error line:
+// "cannot allocate the read buffer (1 MiB)", "a token longer than 1 MiB",
+// or "<reason>" for a read error.
+std::string scanner_failure(const TokenScanner& text);
 
 }  // namespace levelset_prep::textio

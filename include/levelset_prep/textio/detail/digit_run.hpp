@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace levelset_prep::textio {
+namespace levelset_prep::textio::detail {
 
 inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -87,4 +87,4 @@ inline std::uint64_t decimal_scale(int length) {
     return scales[length];
 }
 
-}  // namespace levelset_prep::textio
+}  // namespace levelset_prep::textio::detail

@@ -10,7 +10,7 @@
 
 #include <levelset_prep/textio/detail/digit_run.hpp>
 
-namespace levelset_prep::textio {
+namespace levelset_prep::textio::detail {
 
 // Limits of the exact path for one floating-point type: a mantissa of at
 // most `max_mantissa` and a power of ten of at most `max_power` are both
@@ -94,4 +94,4 @@ inline bool parse_short_decimal(const char* p, Float& value, const char*& stop) 
     return true;
 }
 
-}  // namespace levelset_prep::textio
+}  // namespace levelset_prep::textio::detail
