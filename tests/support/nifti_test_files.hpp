@@ -48,20 +48,33 @@ inline std::string nifti_bytes(const nifti_fields& f, byte_order order,
     return bytes + samples;
 }
 
-// `bytes` as one gzip member (level 1 to 9).
-inline std::string gzip_bytes(const std::string& bytes, int level = 6) {
+// `bytes` followed by `zeros` zero bytes as one gzip member (level 1 to 9).
+// The zeros are fed a block at a time, so that a test can make a member
+// that inflates to gigabytes without holding them: a test process that
+// holds much memory hands it to every program it starts.
+inline std::string gzip_bytes(const std::string& bytes, int level = 6, std::size_t zeros = 0) {
     z_stream z{};
     if (deflateInit2(&z, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2");
-    std::string out(deflateBound(&z, bytes.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = static_cast<uInt>(bytes.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
+    const std::string block(1 << 16, '\0');
+    std::string out;
+    char buffer[1 << 14];
+    const auto feed = [&](const char* data, std::size_t size, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z.avail_in = static_cast<uInt>(size);
+        int result = Z_OK;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            result = deflate(&z, flush);
+            out.append(buffer, sizeof buffer - z.avail_out);
+        } while (z.avail_in != 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+    };
+    feed(bytes.data(), bytes.size(), Z_NO_FLUSH);
+    for (; zeros > block.size(); zeros -= block.size())
+        feed(block.data(), block.size(), Z_NO_FLUSH);
+    feed(block.data(), zeros, Z_FINISH);
     deflateEnd(&z);
-    if (result != Z_STREAM_END) throw std::runtime_error("deflate");
-    out.resize(z.total_out);
     return out;
 }
 

@@ -102,8 +102,8 @@ TEST(VoxdumpBadInput, NiftiAndCompressedData) {
     corrupt[gz.size() - 7] ^= 0x10;  // the CRC
     // A gigabyte of zeros behind the volume, in 16 members of 64 MiB: it
     // must be refused at the first byte too many, never inflated whole.
-    const std::string zeros = gzip_bytes(std::string(std::size_t{1} << 26, '\0'), 1);
-    std::string bomb = gzip_bytes(nii + std::string(std::size_t{1} << 26, '\0'), 1);
+    const std::string zeros = gzip_bytes("", 9, std::size_t{1} << 26);
+    std::string bomb = gzip_bytes(nii, 9, std::size_t{1} << 26);
     for (int i = 1; i < 16; ++i) bomb += zeros;
     nifti_fields far = fields;
     far.vox_offset = 4096;
