@@ -33,10 +33,12 @@
 //   10 options.volume is not in the series (name form only)
 //   8  compressed image corrupt or truncated; 9 it inflates to more than
 //      the series (name form only)
-// The statuses are found in this order: 1, 6, 3, 2 (count), 4, 10, 5 or 8,
-// 9, 2 (buffer).
+// The statuses are found in this order: 1, 6, 3, 2 (count), 4, 10, then 5
+// and 2 (buffer) for an uncompressed image, 2 (buffer) and 5, 8 or 9 as
+// inflating meets them for a compressed one.
 // No buffer is sized from the header alone: the samples' buffer is obtained
-// only once the image file has shown that it holds them, so a small header
+// only once the image file has shown that it holds them (a compressed one:
+// that its compressed bytes could inflate to them), so a small header
 // announcing a huge volume costs no memory.
 #pragma once
 
