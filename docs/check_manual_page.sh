@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Renders a manual page the way man(1) shows it and fails on any formatter
-# warning or on a missing section.
+# warning, on a missing section, or on a footer without the version.
 #
-#   check_manual_page.sh page.1
+#   check_manual_page.sh page.1 version
 #
 # Exits 77 (skipped) when man or groff is not installed.
 set -uo pipefail
-page=$1
+page=$1 version=$2
 for tool in man groff; do
     if ! command -v "$tool" >/dev/null; then
         echo "$tool is not installed"
@@ -31,3 +31,9 @@ for section in NAME SYNOPSIS DESCRIPTION FILES "EXIT STATUS" DIAGNOSTICS EXAMPLE
         exit 1
     fi
 done
+# The footer names the package and the version of the build.
+if ! tail -n 1 "$rendered" | grep -q "levelset_prep $version "; then
+    echo "$page: the footer does not give levelset_prep $version:"
+    tail -n 1 "$rendered"
+    exit 1
+fi

@@ -11,13 +11,15 @@ set(prefix ${WORK_DIR}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --config ${BUILD_TYPE}
     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
-# The two programs and nothing else in bin/; the pages, a header of each
-# library folder and the package files where find_package looks.
+# The two programs and nothing else in bin/; the gzipped pages, the licence
+# and changelog, a header of each library folder and the package files where
+# find_package looks.
 file(GLOB programs RELATIVE ${prefix}/bin ${prefix}/bin/*)
 if(NOT programs STREQUAL "tetclean;voxdump")
     message(FATAL_ERROR "bin/ holds '${programs}', not the two programs")
 endif()
-foreach(file share/man/man1/tetclean.1 share/man/man1/voxdump.1
+foreach(file share/man/man1/tetclean.1.gz share/man/man1/voxdump.1.gz
+        share/doc/levelset-prep/copyright share/doc/levelset-prep-dev/changelog.gz
         include/levelset_prep/textio/error.hpp include/levelset_prep/mesh/mesh_files.hpp
         include/levelset_prep/volume/volume_utilities.hpp)
     if(NOT EXISTS ${prefix}/${file})

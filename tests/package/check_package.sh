@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Builds the Debian packages of a build tree, unpacks them into a scratch
-# folder with dpkg-deb and runs the programs from there.
+# Builds the Debian packages of a build tree, checks what they hold and
+# declare, unpacks them into a scratch folder with dpkg-deb, runs the programs
+# from there, and lints both packages with lintian.
 #
-#   check_package.sh <cpack> <build dir> <examples dir> <scratch dir>
+#   check_package.sh <cpack> <build dir> <examples dir> <scratch dir> [tag]...
 #
-# Exits 77 (skipped) when dpkg-deb is not installed.
+# Any lintian error or warning fails, and so does any information tag on
+# hardening or on unneeded sections except those matching the tag patterns
+# given, which this build is expected to bring (hardening-no-fortify-functions
+# without optimisation, hardening-* in a sanitizer build).
+#
+# Exits 77 (skipped) when a tool that makes the packages is not installed
+# (dpkg-shlibdeps from dpkg-dev, and file, work out the Depends), and after
+# every other check when lintian is not.
 set -euo pipefail
 cpack=$1 build=$2 examples=$3 work=$4
-if ! command -v dpkg-deb >/dev/null; then
-    echo "dpkg-deb is not installed"
-    exit 77
-fi
+shift 4
+expected_tags=("$@")
+for tool in dpkg-deb dpkg-shlibdeps file; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "$tool is not installed (Debian packages dpkg-dev and file)"
+        exit 77
+    fi
+done
 rm -rf "$work"
 mkdir -p "$work/root"
 if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1; then
@@ -26,13 +38,40 @@ for package in levelset-prep levelset-prep-dev; do
     deb=$(echo "$work/${package}"_*.deb)
     [ -f "$deb" ] || fail "no $package package was made"
     dpkg-deb -c "$deb"
+    dpkg-deb -f "$deb" Package Version Depends
     dpkg-deb -x "$deb" "$work/root"
 done
 usr=$work/root/usr
-for file in bin/tetclean bin/voxdump share/man/man1/tetclean.1 share/man/man1/voxdump.1 \
-    include/levelset_prep/mesh/mesh_files.hpp lib/cmake/levelset_prep/levelset_prepConfig.cmake; do
+for file in bin/tetclean bin/voxdump share/man/man1/tetclean.1.gz share/man/man1/voxdump.1.gz \
+    include/levelset_prep/mesh/mesh_files.hpp lib/cmake/levelset_prep/levelset_prepConfig.cmake \
+    share/doc/levelset-prep/copyright share/doc/levelset-prep/changelog.gz \
+    share/doc/levelset-prep-dev/copyright share/doc/levelset-prep-dev/changelog.gz; do
     [ -f "$usr/$file" ] || fail "$file is not in the packages"
 done
+
+# One version: the package's, the manual pages' and the changelog's.
+version=$(dpkg-deb -f "$(echo "$work"/levelset-prep_*.deb)" Version)
+for page in tetclean voxdump; do
+    zcat "$usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"levelset_prep $version\"" ||
+        fail "the manual page of $page does not give version $version"
+done
+for package in levelset-prep levelset-prep-dev; do
+    zcat "$usr/share/doc/$package/changelog.gz" >"$work/changelog"
+    changelog=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+    [ "$changelog" = "$version" ] ||
+        fail "the changelog of $package starts at $changelog, not at the package's $version"
+    head -n 1 "$usr/share/doc/$package/copyright" | grep -q '^Format: .*copyright-format/1.0/$' ||
+        fail "the copyright file of $package is not machine-readable"
+done
+# The programs depend on the libraries they load; the -dev package on a C++
+# standard library.
+depends=$(dpkg-deb -f "$(echo "$work"/levelset-prep_*.deb)" Depends)
+for library in libc6 libstdc++6; do
+    [[ $depends == *"$library "* ]] || fail "levelset-prep does not depend on $library: $depends"
+done
+[[ $(dpkg-deb -f "$(echo "$work"/levelset-prep-dev_*.deb)" Depends) == *"libstdc++"* ]] ||
+    [[ $(dpkg-deb -f "$(echo "$work"/levelset-prep-dev_*.deb)" Depends) == *"libc++"* ]] ||
+    fail "levelset-prep-dev does not depend on a C++ standard library"
 
 # The unpacked programs run on the bundled examples.
 cd "$work"
@@ -48,4 +87,28 @@ printf 'program started\nmax_intensity = 4\nimg read\n0\n' >expected.out
 cmp voxdump.out expected.out || fail "voxdump from the package printed something else"
 [ "$(cat size.txt resolution.txt)" = "$(printf '48 48 16\n0.9375 0.9375 2.5')" ] ||
     fail "voxdump from the package wrote other sizes or spacings"
+
+if ! command -v lintian >/dev/null; then
+    echo "lintian is not installed: the packages were checked but not linted"
+    exit 77
+fi
+status=0
+lintian --fail-on error,warning --display-info levelset-prep_*.deb levelset-prep-dev_*.deb \
+    >lintian.out 2>lintian.err || status=$?
+cat lintian.out
+if [ "$status" -gt 1 ]; then
+    cat lintian.err
+    fail "lintian could not check the packages"
+fi
+[ "$status" -eq 0 ] || fail "lintian found errors or warnings"
+while read -r level package tag _; do
+    case "$level $tag" in
+        "I: hardening-"* | "I: "*unneeded-section*)
+            for pattern in "${expected_tags[@]}"; do
+                # shellcheck disable=SC2053 # the expected tags are patterns
+                [[ $tag == $pattern ]] && continue 2
+            done
+            fail "lintian: $package $tag" ;;
+    esac
+done <lintian.out
 rm -rf "$work"

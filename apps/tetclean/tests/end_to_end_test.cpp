@@ -175,7 +175,8 @@ TEST_F(TetcleanRun, HelpAndVersion) {
     }
     const RunResult version = testing_support::run_program(dir.path(), program, {"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("tetclean (levelset_prep) 1.", 0), 0u) << version.out;
+    EXPECT_EQ(version.out.rfind("tetclean (levelset_prep) " TETCLEAN_VERSION "\nCopyright", 0), 0u)
+        << version.out;
     EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos);
 }
 
