@@ -5,17 +5,23 @@
 //   float_le, float_be   32-bit floats in little- and big-endian order
 //   short_le, short_be   16-bit integers (datatype 4) in both orders
 //
+// and the float volume once more as a gzip-compressed NIfTI-1 file,
+// float_le.nii.gz (gzip's default level 6).
+//
 //   make_volume_workload <folder> [nx ny nz] [seed]
 //
 // The content is a scan-like intensity volume: air around a body of soft
 // tissue with denser inclusions, plus noise; the float samples carry a
 // fractional part, the 16-bit ones are whole numbers from 0 to about 2000.
+#include <zlib.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -87,6 +93,42 @@ bool write_pair(const std::string& name, const Shape& shape, const std::vector<S
     return true;
 }
 
+// The float volume as a NIfTI-1 single file, gzip-compressed: the header
+// (a pair's header with the magic "n+1" and vox_offset 352), four zero
+// extension bytes, then the samples in this machine's order.
+bool write_nifti_gz(const std::string& name, const Shape& shape,
+                    const std::vector<float>& samples) {
+    analyze_header header = make_empty_header();
+    header.regular = 0;
+    header.dim[0] = 3;
+    header.dim[1] = static_cast<std::int16_t>(shape.nx);
+    header.dim[2] = static_cast<std::int16_t>(shape.ny);
+    header.dim[3] = static_cast<std::int16_t>(shape.nz);
+    for (int i = 4; i < 8; ++i) header.dim[i] = 1;
+    header.datatype = datatype_float;
+    header.bitpix = 32;
+    header.pixdim[1] = 0.9375f;
+    header.pixdim[2] = 0.9375f;
+    header.pixdim[3] = 2.5f;
+    header.vox_offset = 352.0f;
+    std::memcpy(header.data_history + 196, "n+1", 4);
+    const char extension[4] = {};
+    gzFile out = gzopen(name.c_str(), "wb6");
+    const auto put = [out](const void* bytes, std::size_t size) {
+        return gzwrite(out, bytes, static_cast<unsigned>(size)) == static_cast<int>(size);
+    };
+    bool written = out != nullptr && put(&header, sizeof header) && put(extension, 4);
+    constexpr std::size_t part = 1 << 20;  // gzwrite takes an int's worth at a time
+    for (std::size_t i = 0; written && i < samples.size(); i += part) {
+        written = put(samples.data() + i, std::min(part, samples.size() - i) * sizeof(float));
+    }
+    if (out == nullptr || gzclose(out) != Z_OK || !written) {
+        std::fprintf(stderr, "make_volume_workload: %s: cannot write the file\n", name.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,7 +162,8 @@ int main(int argc, char** argv) {
     return write_pair(folder + "/float_le", shape, floats, datatype_float, false) &&
                    write_pair(folder + "/float_be", shape, floats, datatype_float, true) &&
                    write_pair(folder + "/short_le", shape, shorts, datatype_signed_short, false) &&
-                   write_pair(folder + "/short_be", shape, shorts, datatype_signed_short, true)
+                   write_pair(folder + "/short_be", shape, shorts, datatype_signed_short, true) &&
+                   write_nifti_gz(folder + "/float_le.nii.gz", shape, floats)
                ? 0
                : 1;
 }

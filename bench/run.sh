@@ -2,8 +2,9 @@
 # Benchmarks both tools and the number text micro-benchmarks.
 #
 #   bench/run.sh            full run: tetclean at scales 1, 2 and 4, voxdump
-#                           on 256 x 256 x 180 volumes (a few minutes, some
-#                           4 GB of temporary files)
+#                           on 256 x 256 x 180 volumes, pairs and a .nii.gz
+#                           timed against gzip -dc (a few minutes, some 4 GB
+#                           of temporary files)
 #   bench/run.sh --tiny     the same steps on tiny inputs, for CI (seconds)
 #   bench/run.sh --tetclean [OTHER]
 #                           tetclean at scale 1 alone; with OTHER (another
@@ -162,6 +163,20 @@ for pair in float_le float_be short_le short_be; do
         "$((4 * voxels))" "voxdump-$pair"
 done
 
+# The float volume as a gzip-compressed NIfTI-1 file, against gzip -dc of
+# the same file to /dev/null, alternated run by run so both see the same load.
+nii="$dir/float_le.nii.gz"
+for name in voxdump-nii gzip-dc; do : >"$work/$name.times"; : >"$work/$name.rss"; done
+for ((i = 0; i < runs; i++)); do
+    run_once voxdump-nii "$bin/apps/voxdump/voxdump" "$nii" "$dir/out.txt" "$dir/size.txt" \
+        "$dir/resolution.txt"
+    run_once gzip-dc gzip -dc "$nii"
+done
+row "voxdump ${volume[0]}x${volume[1]}x${volume[2]} float_le.nii.gz" "$(file_bytes "$nii")" \
+    "$(file_bytes "$dir/out.txt" "$dir/size.txt" "$dir/resolution.txt")" "$voxels" \
+    "$((4 * voxels))" voxdump-nii
+row "gzip -dc float_le.nii.gz" "$(file_bytes "$nii")" "$((352 + 4 * voxels))" "$voxels" 0 gzip-dc
+
 echo
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
@@ -187,7 +202,7 @@ else
 fi
 
 echo
-awk -v tiny="$tiny" '
+awk -v tiny="$tiny" -v vol="${volume[0]}x${volume[1]}x${volume[2]}" '
     { median[$1 " " $2 " " $3] = $4; rate[$1 " " $2 " " $3] = $5; rss[NR] = $6; limit[NR] = $7; label[NR] = $1 " " $2 " " $3 }
     END {
         for (i = 1; i <= NR; i++)
@@ -197,6 +212,8 @@ awk -v tiny="$tiny" '
         printf "tetclean scale 1, input MB/s >= 400: %.0f, %s\n", s1, (s1 >= 400) ? "met" : "MISSED"
         g = median["tetclean scale 4"] / median["tetclean scale 1"]
         printf "tetclean scale 4 time <= 4.4 x scale 1: %.2f x, %s\n", g, (g <= 4.4) ? "met" : "MISSED"
+        n = median["voxdump " vol " float_le.nii.gz"] / median["gzip -dc float_le.nii.gz"]
+        printf "voxdump on the .nii.gz against gzip -dc of it: %.2f x the time\n", n
     }' "$work/summary"
 if ! $tiny; then
     sort -n "$work/voxdump-float_le.times" | awk -v voxels="$voxels" '

@@ -118,21 +118,22 @@ set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
 "Mesh and volume preparation tools for level-set simulations
 tetclean cleans a tetrahedral mesh against a level-set grid: it removes the
 region-0 tetrahedra away from the level-set surface and the nodes no
-tetrahedron uses any more. voxdump writes an Analyze 7.5 volume as text:
-its voxels, dimensions and voxel spacings.")
+tetrahedron uses any more. voxdump writes an Analyze 7.5 or NIfTI-1 volume
+(.nii, .nii.gz) as text: its voxels, dimensions and voxel spacings.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME levelset-prep-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 # The headers need a C++20 standard library, and the archives the runtime
 # library they were compiled against (levelset_prep_std_library_depends()).
 levelset_prep_std_library_depends(levelset_prep_std_depends)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${levelset_prep_std_depends}")
+# The analyze library links zlib, which its CMake package finds again.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "${levelset_prep_std_depends}, zlib1g-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 "Mesh and volume preparation modules for level-set simulations (static)
 The modules behind tetclean and voxdump as static C++ libraries with their
 headers and a CMake package: mesh and level-set files, grid interpolation
-and zero removal; Analyze 7.5 reading and writing, byte masks and volume
-filters.")
+and zero removal; Analyze 7.5 reading and writing, NIfTI-1 reading, byte
+masks and volume filters.")
 
 # Each package's documentation folder, as Debian wants it: the licence as a
 # machine-readable copyright file made from LICENSE, and changelog.gz made

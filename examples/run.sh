@@ -39,3 +39,9 @@ echo "\$ voxdump examples/segmented $out/segmented.txt $out/segmented_size.txt $
 build/tools/apps/voxdump/voxdump examples/segmented "$out/segmented.txt" "$out/segmented_size.txt" \
     "$out/segmented_resolution.txt"
 echo "-> $out/segmented_size.txt: $(cat "$out/segmented_size.txt")   $out/segmented_resolution.txt: $(cat "$out/segmented_resolution.txt")"
+
+echo
+echo "\$ voxdump --volume 2 examples/segmented_series.nii.gz $out/series.txt $out/series_size.txt $out/series_resolution.txt"
+build/tools/apps/voxdump/voxdump --volume 2 examples/segmented_series.nii.gz "$out/series.txt" \
+    "$out/series_size.txt" "$out/series_resolution.txt"
+echo "-> $out/series_size.txt: $(cat "$out/series_size.txt")   $out/series_resolution.txt: $(cat "$out/series_resolution.txt")"

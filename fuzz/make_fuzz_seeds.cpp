@@ -6,6 +6,8 @@
 // writes output_folder/<target>/<seed> for every fuzz target. The seeds are
 // small cuts of the examples laid out as each target reads its input (see
 // the comment at the top of each fuzz_*.cpp).
+#include <zlib.h>
+
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -171,6 +173,42 @@ std::string analyze_header(int nx, int ny, int nz, int datatype, int bitpix, con
     return h;
 }
 
+// A NIfTI-1 single file: the header with the given dims (dim[0] first),
+// zeros up to vox_offset, then the samples.
+std::string nifti_file(const std::vector<int>& dims, int datatype, int bitpix, const float* spacing,
+                       bool big, int vox_offset, const std::string& samples) {
+    std::string h(348, '\0');
+    auto put = [&h](std::size_t at, const std::string& bytes) {
+        h.replace(at, bytes.size(), bytes);
+    };
+    put(0, raw<std::int32_t>(348, big));
+    for (std::size_t i = 0; i < 8; ++i) {
+        const int dim = i < dims.size() ? dims[i] : 1;
+        put(40 + 2 * i, raw<std::int16_t>(static_cast<std::int16_t>(dim), big));
+    }
+    put(70, raw<std::int16_t>(static_cast<std::int16_t>(datatype), big));
+    put(72, raw<std::int16_t>(static_cast<std::int16_t>(bitpix), big));
+    for (int i = 0; i < 3; ++i) put(80 + 4 * i, raw<float>(spacing[i], big));
+    put(108, raw<float>(static_cast<float>(vox_offset), big));
+    put(344, std::string("n+1", 4));
+    h.resize(static_cast<std::size_t>(vox_offset), '\0');
+    return h + samples;
+}
+
+std::string gzip(const std::string& bytes) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, bytes.size()) + 32, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    z.avail_in = static_cast<uInt>(bytes.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -276,6 +314,60 @@ int main(int argc, char** argv) {
     }
     seed("fuzz_analyze_reader", "short-header",
          byte(4) + byte(100) + analyze_header(6, 5, 2, 2, 8, spacing, false).substr(0, 100));
+
+    // NIfTI-1 files of the same block in every type and both byte orders;
+    // some hold an extension, some a series of two volumes (the second the
+    // labels turned around, 4 - v).
+    for (bool big : {false, true}) {
+        const std::string order = big ? "-big" : "-little";
+        struct Type {
+            const char* name;
+            int datatype, bitpix;
+            std::string (*sample)(float, bool);
+        };
+        const Type types[] = {
+            {"u8", 2, 8, [](float v, bool) { return byte(static_cast<int>(v) & 255); }},
+            {"s8", 256, 8,
+             [](float v, bool) { return byte(static_cast<int>(v * 60 - 120) & 255); }},
+            {"s16", 4, 16,
+             [](float v, bool b) {
+                 return raw<std::int16_t>(static_cast<std::int16_t>(v * 1000 - 1000), b);
+             }},
+            {"u16", 512, 16,
+             [](float v, bool b) {
+                 return raw<std::uint16_t>(static_cast<std::uint16_t>(v * 16000), b);
+             }},
+            {"s32", 8, 32,
+             [](float v, bool b) {
+                 return raw<std::int32_t>(static_cast<std::int32_t>(v * 100000 - 70000), b);
+             }},
+            {"u32", 768, 32,
+             [](float v, bool b) {
+                 return raw<std::uint32_t>(static_cast<std::uint32_t>(v * 1e9f), b);
+             }},
+            {"f32", 16, 32, [](float v, bool b) { return raw<float>(v * 0.75f - 1.0f, b); }},
+            {"f64", 64, 64, [](float v, bool b) { return raw<double>(v * 0.3 - 1.0, b); }},
+        };
+        for (const Type& type : types) {
+            std::string first, second;
+            for (float v : block) {
+                first += type.sample(v, big);
+                second += type.sample(4 - v, big);
+            }
+            const std::string plain =
+                nifti_file({3, 6, 5, 2}, type.datatype, type.bitpix, spacing, big, 352, first);
+            const std::string series = nifti_file({4, 6, 5, 2, 2}, type.datatype, type.bitpix,
+                                                  spacing, big, 368, first + second);
+            const std::string name = type.name + order;
+            seed("fuzz_nifti_reader", name, byte(type.datatype == 4 ? 1 : 0) + plain);
+            seed("fuzz_nifti_reader", name + "-series-2", byte(4 | 2) + series);
+            seed("fuzz_gzip_reader", name, byte(0) + byte(0) + plain);
+            seed("fuzz_gzip_reader", name + "-series-2-members",
+                 byte(3 | 32 | 128) + byte(100) + series);
+            seed("fuzz_gzip_reader", name + "-cut", byte(1 | 8) + byte(200) + plain);
+            seed("fuzz_gzip_reader", name + "-gzip", byte(4) + byte(0) + gzip(series));
+        }
+    }
 
     // The round trip reads its choices from the end of its input and the
     // samples' bits before them: cuts of the example volume's bytes.

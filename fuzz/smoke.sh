@@ -6,7 +6,7 @@
 #
 #   fuzz/smoke.sh [seconds per target] [target ...]
 #
-# Default: 60 seconds for each of the seven targets. The corpora, logs and
+# Default: 60 seconds for each of the nine targets. The corpora, logs and
 # any findings stay in build/fuzz/smoke/, which each run starts afresh; with
 # FUZZ_WORK set to another folder, the corpora there are kept and grown
 # from one run to the next (for long runs).
@@ -18,7 +18,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_parameters fuzz_nodes fuzz_elements fuzz_level_set fuzz_tetclean_run
-             fuzz_analyze_reader fuzz_analyze_round_trip)
+             fuzz_analyze_reader fuzz_analyze_round_trip fuzz_nifti_reader fuzz_gzip_reader)
 fi
 
 bin=build/fuzz/fuzz

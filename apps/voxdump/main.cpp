@@ -1,9 +1,12 @@
 // voxdump: loads a segmented volume stored as an Analyze 7.5 header/image
-// pair and writes it as three text files: the voxel values, the grid
-// dimensions and the voxel spacings.
+// pair or a NIfTI-1 file (.nii, .nii.gz) and writes it as three text files:
+// the voxel values, the grid dimensions and the voxel spacings.
 //
 //   voxdump [OPTION]... segmented_image_file ascii_image_file ascii_size_file
 //           ascii_resolution_file
+//
+// --volume N writes volume N of a 4-D series; --signed-16bit reads
+// datatype 4 as signed.
 //
 // The main only sequences the steps and reports them; reading is in the
 // analyze library, the file contents in text_outputs. A failed read or write
@@ -14,14 +17,18 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include <levelset_prep/analyze/analyze_names.hpp>
 #include <levelset_prep/analyze/analyze_reader.hpp>
+#include <levelset_prep/analyze/nifti_reader.hpp>
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
 #include <levelset_prep/textio/output_file.hpp>
 #include <levelset_prep/textio/output_set.hpp>
 #include <levelset_prep/textio/output_target.hpp>
+#include <levelset_prep/textio/shown_text.hpp>
 
 #include "command_line.hpp"
 #include "console.hpp"
@@ -35,19 +42,29 @@ using namespace levelset_prep::analyze;
 using namespace levelset_prep::voxdump;
 
 const console::FileArgument file_arguments[] = {
-    {"segmented_image_file", "the pair: vol, vol.hdr or vol.img name both files"},
+    {"segmented_image_file",
+     "the pair (vol, vol.hdr or vol.img) or a NIfTI-1 file (.nii, .nii.gz)"},
     {"ascii_image_file", "receives every voxel as an integer, x fastest"},
     {"ascii_size_file", "receives the three dimensions: nx ny nz"},
     {"ascii_resolution_file", "receives the three voxel spacings"},
 };
 
+const console::Option program_options[] = {
+    {"volume", 0, "N", "write volume N (from 1) of a 4-D series; default 1"},
+    {"signed-16bit", 0, nullptr, "read datatype 4 as signed (-32768 to 32767)"},
+};
+// The command line names an option by its entry in the table.
+const console::Option& volume_option = program_options[0];
+const console::Option& signed_option = program_options[1];
+
 const console::Program program{
     "voxdump",
-    "Write a volume stored as an Analyze 7.5 header/image pair as three text files:\n"
-    "its voxels, its dimensions and its voxel spacings.",
+    "Write a volume stored as an Analyze 7.5 header/image pair or a NIfTI-1 file\n"
+    "(.nii, .nii.gz) as three text files: its voxels, its dimensions and its voxel\n"
+    "spacings.",
     " segmented_image_file ascii_image_file ascii_size_file ascii_resolution_file",
     file_arguments,
-    {},
+    program_options,
 };
 
 using console::say;
@@ -66,7 +83,39 @@ textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, 
     return out.finish();
 }
 
-int run(char* const* names) {
+// The reader's options from the command line; false, with `problem` set,
+// for a --volume that is not a whole number from 1.
+bool read_options(const console::CommandLine& line, ReadOptions& options, std::string& problem) {
+    options.signed_16bit = line.has(signed_option);
+    for (const auto& [option, value] : line.options) {
+        if (option != &volume_option) continue;
+        std::int32_t volume = 0;
+        if (textio::scan_number(value, volume) != textio::ScanStatus::ok || volume < 1) {
+            problem =
+                "option '--volume' takes a volume number from 1, not " + textio::shown_token(value);
+            return false;
+        }
+        options.volume = volume;
+    }
+    return true;
+}
+
+// A series read without --volume gives its first volume; say so, except
+// for an uncompressed pair, which was read so before series were and keeps
+// its console lines.
+void note_first_volume(const std::string& name, const analyze_header& header) {
+    const std::int64_t volumes = series_length(header);
+    if (volumes < 2) return;
+    if (!names_nifti_file(name)) {
+        const std::optional<PairNames> names = pair_names(name);
+        if (!names || pair_image_file(*names) == names->image) return;
+    }
+    console::print_error("voxdump",
+                         textio::file_error(name, "only volume 1 of " + std::to_string(volumes) +
+                                                      " was written; --volume N writes another"));
+}
+
+int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
     if (const char* name = console::overlong_argument(names, 4)) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
@@ -81,15 +130,17 @@ int run(char* const* names) {
     const std::string size_file = names[2];
     const std::string resolution_file = names[3];
 
+    const bool nifti = names_nifti_file(image_input_file);
     const std::optional<PairNames> pair = pair_names(image_input_file);
-    if (!pair) {
+    if (!nifti && !pair) {
         return fail(textio::file_error(textio::shortened_name(image_input_file),
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
     }
 
     auto image = std::make_unique<analyze_image>();
-    const ReadResult read = read_analyze_image(image_input_file, *image, false);
+    const ReadResult read = nifti ? read_nifti_image(image_input_file, *image, options)
+                                  : read_analyze_image(image_input_file, *image, options);
     if (read.ok()) {
         char line[64] = "max_intensity = ";
         *textio::format_general(line + std::strlen(line), image->max_intensity) = '\0';
@@ -117,8 +168,11 @@ int run(char* const* names) {
         return fail(*problem);
     }
     textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
-    const std::string inputs[] = {pair->header, pair->image};
+    const std::vector<std::string> inputs =
+        nifti ? std::vector<std::string>{image_input_file}
+              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
     if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
+    if (!volume_chosen) note_first_volume(image_input_file, header);
     return 0;
 }
 
@@ -147,6 +201,12 @@ int main(int argc, char** argv) {
         console::print_bad_option(program, line.problem);
         return 1;
     }
+    ReadOptions options;
+    std::string problem;
+    if (!read_options(line, options, problem)) {
+        console::print_bad_option(program, problem);
+        return 1;
+    }
     if (line.files.size() < 4) {
         console::print_missing_parameters(invoked_as, program.usage_words);
         return 1;
@@ -156,7 +216,7 @@ int main(int argc, char** argv) {
     // could not even be thrown ends in std::terminate, which does the same.
     console::guard_against_termination("voxdump", line.files[0]);
     try {
-        return run(line.files.data());
+        return run(line.files.data(), options, line.has(volume_option));
     } catch (const std::bad_alloc&) {
         console::print_unexpected_failure("voxdump", line.files[0], "cannot allocate memory");
     } catch (const std::exception& failure) {

@@ -18,6 +18,14 @@ std::int64_t voxel_count(const analyze_header& header) {
     return nx * ny * nz;
 }
 
+std::int64_t series_length(const analyze_header& header) {
+    std::int64_t volumes = 1;  // at most 32767^4, well inside 63 bits
+    for (int i = 4; i <= 7 && i <= header.dim[0]; ++i) {
+        if (header.dim[i] > 1) volumes *= header.dim[i];
+    }
+    return volumes;
+}
+
 float voxel_value(const analyze_image& image, std::int32_t x, std::int32_t y, std::int32_t z) {
     const std::int32_t nx = image.header.dim[1], ny = image.header.dim[2], nz = image.header.dim[3];
     if (x < 0 || y < 0 || z < 0 || x > nx - 1 || y > ny - 1 || z > nz - 1) return 0.0f;

@@ -29,7 +29,10 @@ ReadResult checked_header(std::size_t got, analyze_header& header, bool& swap,
         return pair_failure(ReadStatus::header_too_short, {header_name, {}}, header);
     }
     swap = header_needs_swap(header);
-    if (swap) swap_header(header);
+    if (swap) {
+        swap_header(header);
+        swap_series(header);
+    }
     return {};
 }
 
@@ -49,6 +52,11 @@ ReadResult read_pair_header(std::span<const unsigned char> bytes, analyze_header
     return checked_header(got, header, swap, {});
 }
 
+void swap_series(analyze_header& header) {
+    for (int i = 5; i <= 7; ++i) swap_bytes_16(header.dim[i]);
+    swap_bytes_32(header.vox_offset);
+}
+
 ReadResult open_pair_image(const PairNames& names, textio::InputFile& image_file) {
     textio::Result<textio::InputFile> file = textio::open_input(names.image, "image file");
     if (!file) return {ReadStatus::image_not_opened, std::move(file.error)};
@@ -56,28 +64,59 @@ ReadResult open_pair_image(const PairNames& names, textio::InputFile& image_file
     return {};
 }
 
-ReadResult pair_failure(ReadStatus status, const PairNames& names, const analyze_header& header) {
+ReadResult open_pair_samples(const PairNames& names, textio::InputFile& image_file,
+                             std::string& opened) {
+    opened = pair_image_file(names);
+    textio::Result<textio::InputFile> file = textio::open_input(opened, "image file");
+    if (!file) return {ReadStatus::image_not_opened, std::move(file.error)};
+    image_file = std::move(file.value);
+    return {};
+}
+
+ReadResult read_failure(ReadStatus status, const analyze_header& header,
+                        const FailureDetails& details) {
     const auto failed = [status](const std::string& file, const std::string& problem) {
         return ReadResult{status, textio::file_error(file, problem)};
     };
-    if (status == ReadStatus::ok) return {};
-    if (status == ReadStatus::header_too_short) {
-        return failed(names.header,
-                      "header file is shorter than 348 bytes" + folder_note(names.header));
+    const std::string& hdr = details.header_file;
+    const std::string& img = details.image_file;
+    switch (status) {
+        case ReadStatus::ok:
+            return {};
+        case ReadStatus::header_too_short:
+            return failed(hdr, std::string(details.header_what) + " is shorter than 348 bytes" +
+                                   folder_note(hdr));
+        case ReadStatus::unsupported_datatype:
+            return failed(hdr, "unsupported datatype " + std::to_string(header.datatype) +
+                                   " (bitpix " + std::to_string(header.bitpix) + ")");
+        case ReadStatus::image_too_short:
+            return failed(img, std::string(details.image_what) +
+                                   " is shorter than the samples the header announces" +
+                                   folder_note(img));
+        case ReadStatus::corrupt_compressed_data:
+            return failed(img, details.compressed_problem);
+        case ReadStatus::excess_compressed_data:
+            return failed(img, "compressed data inflates to more than the " +
+                                   std::to_string(details.announced) +
+                                   " bytes the header announces");
+        case ReadStatus::no_such_volume:
+            return failed(hdr, "no volume " + std::to_string(details.volume) +
+                                   ": the header announces " + std::to_string(details.volumes) +
+                                   (details.volumes == 1 ? " volume" : " volumes"));
+        default:  // no_sample_buffer; 1, 3 and 7 come with their own errors
+            return failed(hdr, "cannot hold the samples the header announces (" +
+                                   std::to_string(header.dim[1]) + " x " +
+                                   std::to_string(header.dim[2]) + " x " +
+                                   std::to_string(header.dim[3]) + " voxels, bitpix " +
+                                   std::to_string(header.bitpix) + ")");
     }
-    if (status == ReadStatus::unsupported_datatype) {
-        return failed(names.header, "unsupported datatype " + std::to_string(header.datatype) +
-                                        " (bitpix " + std::to_string(header.bitpix) + ")");
-    }
-    if (status == ReadStatus::image_too_short) {
-        return failed(names.image, "image file is shorter than the samples the header announces" +
-                                       folder_note(names.image));
-    }
-    return failed(names.header, "cannot hold the samples the header announces (" +
-                                    std::to_string(header.dim[1]) + " x " +
-                                    std::to_string(header.dim[2]) + " x " +
-                                    std::to_string(header.dim[3]) + " voxels, bitpix " +
-                                    std::to_string(header.bitpix) + ")");
+}
+
+ReadResult pair_failure(ReadStatus status, const PairNames& names, const analyze_header& header) {
+    FailureDetails details;
+    details.header_file = names.header;
+    details.image_file = names.image;
+    return read_failure(status, header, details);
 }
 
 WriteResult image_exists(std::string_view name) {

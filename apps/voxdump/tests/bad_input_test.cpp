@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "analyze_test_files.hpp"
+#include "nifti_test_files.hpp"
 
 namespace {
 
@@ -84,6 +85,55 @@ TEST(VoxdumpBadInput, Outputs) {
          "cannot create output file: No such file or directory"},
     });
     // clang-format on
+}
+
+// NIfTI-1 files and compressed data: a 4 x 4 x 2 float volume as v.nii.gz.
+TEST(VoxdumpBadInput, NiftiAndCompressedData) {
+    using nifti_test_files::gzip_bytes;
+    using nifti_test_files::nifti_bytes;
+    using nifti_test_files::nifti_fields;
+    std::vector<float> values(32);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<float>(i) - 9.5f;
+    const nifti_fields fields{.dims = {3, 4, 4, 2, 1, 1, 1, 1}};
+    const std::string nii = nifti_bytes(
+        fields, byte_order::little, analyze_test_files::sample_bytes(values, byte_order::little));
+    const std::string gz = gzip_bytes(nii);
+    std::string corrupt = gz;
+    corrupt[gz.size() - 7] ^= 0x10;  // the CRC
+    // A gigabyte of zeros behind the volume, in 16 members of 64 MiB: it
+    // must be refused at the first byte too many, never inflated whole.
+    const std::string zeros = gzip_bytes("", 9, std::size_t{1} << 26);
+    std::string bomb = gzip_bytes(nii, 9, std::size_t{1} << 26);
+    for (int i = 1; i < 16; ++i) bomb += zeros;
+    nifti_fields far = fields;
+    far.vox_offset = 4096;
+    const nifti_fields huge{.dims = {3, 32767, 32767, 2, 1, 1, 1, 1}, .datatype = 2, .bitpix = 8};
+    std::string nifti2 = nii;
+    nifti2[0] = 0x1c;
+    nifti2[1] = 0x02;
+    const std::string pair_header = header({.nx = 4, .ny = 4, .nz = 2});
+    const char* n = "v.nii.gz";
+    const bad_input::Files good_nifti = {{n, gz}};
+    const std::vector<std::string> args = {n, "a", "s", "r"};
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"the good file", {}, {}, 0, "", ""},
+        {"truncated", {{n, gz.substr(0, gz.size() / 2)}}, {}, 1, n, "compressed data is truncated"},
+        {"corrupt", {{n, corrupt}}, {}, 1, n, "compressed data is corrupt (incorrect data check)"},
+        {"a bomb", {{n, bomb}}, {}, 1, n, "compressed data inflates to more than the 480 bytes the header announces"},
+        {"vox_offset past the end", {{n, gzip_bytes(nifti_bytes(far, byte_order::big, ""))}}, {}, 1, n,
+         "decompressed file is shorter than the samples the header announces"},
+        {"vox_offset past the end, uncompressed", {{"v.nii", nifti_bytes(far, byte_order::big, "")}}, {"v.nii", "a", "s", "r"}, 1, "v.nii",
+         "file is shorter than the samples the header announces"},
+        {"a huge header, a small stream", {{n, gzip_bytes(nifti_bytes(huge, byte_order::little, std::string(1000, '\1')))}}, {}, 1, n, "shorter than the samples"},
+        {"NIfTI-2", {{n, gzip_bytes(nifti2)}}, {}, 1, n, "is a NIfTI-2 file; only NIfTI-1 files are read"},
+        {"not gzip, not NIfTI", {{n, "hello"}}, {}, 1, n, "file is shorter than 348 bytes"},
+        {"a folder", {{n, Content::folder}}, {}, 1, n, "file is shorter than 348 bytes"},
+        {"a pair's image truncated", {{"p.hdr", pair_header}, {"p.img.gz", gzip_bytes(nii.substr(352)).substr(0, 30)}}, {"p", "a", "s", "r"}, 1, "p.img.gz", "compressed data is truncated"},
+    };
+    // clang-format on
+    for (const Case& c : cases) bad_input::check(program, "voxdump", good_nifti, args, c);
+    EXPECT_LT(bad_input::peak_child_kilobytes(), 256 * 1024);
 }
 
 // Output names are checked before anything is read.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "analyze_test_files.hpp"
+#include "nifti_test_files.hpp"
 #include "test_files.hpp"
 
 namespace {
@@ -226,6 +227,67 @@ TEST(VoxdumpProgram, OutputThatCannotBeWrittenLeavesNoFiles) {
         EXPECT_EQ(run.out, "program started\nmax_intensity = 0\nimg read\n0\n");
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(listing(dir.path()), "v.hdr v.img ");
+    }
+}
+
+// NIfTI-1 files, compressed pair images and series through the built tool.
+// A series read without --volume says so on standard error, but an
+// uncompressed pair keeps the console lines it had before series were read.
+TEST(VoxdumpProgram, NiftiFilesCompressedPairsAndSeries) {
+    using nifti_test_files::gzip_bytes;
+    const std::string samples =
+        sample_bytes<std::int16_t>({1, -2, 3, -4, 5, -6}, byte_order::little);
+    const std::string series_nii = nifti_test_files::nifti_bytes(
+        {.dims = {4, 2, 1, 1, 3, 1, 1, 1}, .datatype = 4, .bitpix = 16, .spacing = {1, 2, 0.5f}},
+        byte_order::little, samples);
+    const std::string volume_nii = nifti_test_files::nifti_bytes(
+        {.dims = {3, 2, 1, 1, 1, 1, 1, 1}, .datatype = 4, .bitpix = 16}, byte_order::big,
+        sample_bytes<std::int16_t>({-7, 8}, byte_order::big));
+    std::string series_hdr =
+        header_bytes({.nx = 2, .datatype = 4, .bitpix = 16}, byte_order::little);
+    analyze_test_files::put_value<std::int16_t>(series_hdr, 48, 3, byte_order::little);
+    const std::string started = "program started\n";
+    const std::string note = ": only volume 1 of 3 was written; --volume N writes another\n";
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<std::string> args;  // before the three outputs
+        int status;
+        std::string out, err, image;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"a volume in .nii.gz", {{"v.nii.gz", gzip_bytes(volume_nii)}}, {"v.nii.gz"}, 0, "max_intensity = 65529\nimg read\n0\n", "", "65529 8 "},
+        {"signed", {{"v.nii.gz", gzip_bytes(volume_nii)}}, {"--signed-16bit", "v.nii.gz"}, 0, "max_intensity = 8\nimg read\n0\n", "", "-7 8 "},
+        {"a series: volume 1 and a note", {{"v.nii", series_nii}}, {"v.nii"}, 0, "max_intensity = 65534\nimg read\n0\n", "voxdump: v.nii" + note, "1 65534 "},
+        {"a series, quiet: the note stays", {{"v.nii", series_nii}}, {"-q", "v.nii"}, 0, "", "voxdump: v.nii" + note, "1 65534 "},
+        {"--volume 3", {{"v.nii", series_nii}}, {"--volume", "3", "--signed-16bit", "v.nii"}, 0, "max_intensity = 5\nimg read\n0\n", "", "5 -6 "},
+        {"--volume 4", {{"v.nii", series_nii}}, {"--volume=4", "v.nii"}, 1, "img read\n10\n", "voxdump: v.nii: no volume 4: the header announces 3 volumes\n", "-"},
+        {"--volume 0", {{"v.nii", series_nii}}, {"--volume=0", "v.nii"}, 1, "", "voxdump: option '--volume' takes a volume number from 1, not '0'\nTry 'voxdump --help' for more information.\n", "-"},
+        {"an uncompressed pair's series: no note", {{"v.hdr", series_hdr}, {"v.img", samples}}, {"v"}, 0, "max_intensity = 65534\nimg read\n0\n", "", "1 65534 "},
+        {"a compressed pair's series: the note", {{"v.hdr", series_hdr}, {"v.img.gz", gzip_bytes(samples)}}, {"v.hdr"}, 0, "max_intensity = 65534\nimg read\n0\n", "voxdump: v.hdr" + note, "1 65534 "},
+        {"a pair's volume 2", {{"v.hdr", series_hdr}, {"v.img", samples}}, {"--volume", "2", "v"}, 0, "max_intensity = 65532\nimg read\n0\n", "", "3 65532 "},
+        {"b.nii naming no file reads the pair b", {{"b.hdr", series_hdr}, {"b.img", samples}}, {"b.nii"}, 0, "max_intensity = 65534\nimg read\n0\n", "", "1 65534 "},
+        {"b.nii with neither", {}, {"b.nii"}, 1, "img read\n1\n", "voxdump: b.nii: cannot open NIfTI-1 file: No such file or directory\n", "-"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        for (const auto& [name, bytes] : c.files) testing_support::write_file(dir / name, bytes);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"a", "s", "r"});
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, c.status);
+        const bool quiet = c.args.front() == "-q";
+        EXPECT_EQ(run.out, quiet ? "" : started + c.out);
+        EXPECT_EQ(run.err, c.err);
+        if (c.image == "-") {
+            EXPECT_FALSE(fs::exists(dir / "a"));
+        } else {
+            EXPECT_EQ(read_file(dir / "a"), c.image);
+            EXPECT_EQ(read_file(dir / "s"), "2 1 1\n");
+        }
     }
 }
 

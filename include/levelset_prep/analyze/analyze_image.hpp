@@ -57,13 +57,18 @@ static_assert(offsetof(analyze_header, vox_offset) == 108);
 static_assert(offsetof(analyze_header, glmax) == 140);
 static_assert(offsetof(analyze_header, glmin) == 144);
 
-// Sample type codes of the format that the module handles.
+// Sample type codes that the module handles: the first five in pairs and
+// NIfTI-1 files, the last four in NIfTI-1 files only.
 enum analyze_datatype : std::int16_t {
     datatype_unknown = 0,
     datatype_unsigned_char = 2,
     datatype_signed_short = 4,
     datatype_signed_int = 8,
     datatype_float = 16,
+    datatype_double = 64,
+    datatype_signed_char = 256,
+    datatype_unsigned_short = 512,
+    datatype_unsigned_int = 768,
 };
 
 // A header with every byte zero but sizeof_hdr (348) and regular ('r'):
@@ -72,6 +77,12 @@ analyze_header make_empty_header();
 
 // nx*ny*nz of the header, or 0 when any of the three is zero or negative.
 std::int64_t voxel_count(const analyze_header& header);
+
+// The number of 3-D volumes in the header's series, stored one after the
+// other: the product of dim[4] to dim[dim[0]] (dim[7] at most), each below 1
+// counting as 1; 1 when dim[0] is below 4. The readers leave every dim in
+// the machine's byte order.
+std::int64_t series_length(const analyze_header& header);
 
 struct analyze_image {
     analyze_header header = make_empty_header();

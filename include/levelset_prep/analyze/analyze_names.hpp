@@ -29,4 +29,19 @@ struct PairNames {
 // Both names at once, or nothing when they would be too long.
 std::optional<PairNames> pair_names(std::string_view name);
 
+// The image file of a pair to read: names.image, or names.image + ".gz"
+// (gzip-compressed) when no file has the first name but one has the second.
+std::string pair_image_file(const PairNames& names);
+
+// Whether `name` ends in ".nii" or ".nii.gz", as NIfTI-1 single files do.
+bool has_nifti_ending(std::string_view name);
+
+// Whether `name` is read as a NIfTI-1 single file: it has a NIfTI ending,
+// and a file of that name exists or else the pair header that
+// make_hdr_name derives from it does not. So "brain.nii" naming no file
+// while brain.hdr exists keeps reading that pair, as before NIfTI-1 files
+// were read; with neither, the errors name brain.nii. A name that names no
+// file and is too long for a pair's names stays a pair's (and is refused).
+bool names_nifti_file(std::string_view name);
+
 }  // namespace levelset_prep::analyze

@@ -1,8 +1,11 @@
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include <levelset_prep/analyze/analyze_names.hpp>
+
+#include "test_files.hpp"
 
 namespace {
 
@@ -41,3 +44,36 @@ TEST(AnalyzeNames, ResultLimitedTo1023Characters) {
 }
 
 }  // namespace
+
+// Which files a name reads, by what exists in the folder.
+TEST(AnalyzeNames, NiftiFilesAndCompressedPairImages) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> files;  // present in the folder
+        std::string name;
+        bool nifti;
+        std::string pair_image;  // for a pair
+    } const cases[] = {
+        {"nii present", {"b.nii", "b.hdr"}, "b.nii", true, ""},
+        {"nii.gz present", {"b.nii.gz"}, "b.nii.gz", true, ""},
+        {"nii missing, pair present", {"b.hdr", "b.img"}, "b.nii", false, "b.img"},
+        {"nii.gz missing, its pair present", {"b.nii.gz.hdr"}, "b.nii.gz", false, "b.nii.gz.img"},
+        {"nothing at all", {}, "b.nii", true, ""},
+        {"other names keep the pair rules", {"b.gz"}, "b.gz", false, "b.gz.img"},
+        {"compressed image", {"b.hdr", "b.img.gz"}, "b", false, "b.img.gz"},
+        {"plain image first", {"b.hdr", "b.img", "b.img.gz"}, "b.hdr", false, "b.img"},
+        {"no image", {"b.hdr"}, "b.img", false, "b.img"},
+        {"too long for a pair, no such file", {}, std::string(1100, 'n') + ".nii", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::TempDir dir;
+        for (const std::string& file : c.files) testing_support::write_file(dir / file, "");
+        const std::string name = (dir / c.name).string();
+        EXPECT_EQ(names_nifti_file(name), c.nifti);
+        EXPECT_EQ(has_nifti_ending(name), c.name.find(".nii") != std::string::npos);
+        if (!c.nifti && !c.pair_image.empty()) {
+            EXPECT_EQ(pair_image_file(*pair_names(name)), (dir / c.pair_image).string());
+        }
+    }
+}

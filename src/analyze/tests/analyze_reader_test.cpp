@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <levelset_prep/analyze/analyze_status.hpp>
 
 #include "analyze_test_files.hpp"
+#include "nifti_test_files.hpp"
 
 namespace {
 
@@ -247,3 +249,70 @@ TEST(AnalyzeReader, ImageFromAStreamOfUnknownLength) {
 }
 
 }  // namespace
+
+// A pair's image may be gzip-compressed (vol.img.gz, read when vol.img does
+// not exist) and may hold a series; options.volume picks a volume. The
+// compressed image must hold no more than the series.
+TEST(AnalyzeReader, CompressedImagesAndSeries) {
+    std::string header = header_bytes({.nx = 2, .datatype = 4, .bitpix = 16}, byte_order::big);
+    put_value<std::int16_t>(header, 48, 3, byte_order::big);  // dim[4]: 3 volumes
+    const std::string samples = sample_bytes<std::int16_t>({1, -2, 3, -4, 5, -6}, byte_order::big);
+    const std::string gz = nifti_test_files::gzip_bytes(samples);
+    struct Case {
+        const char* what;
+        std::string img, img_gz;  // "-": no such file
+        ReadOptions options;
+        int status;
+        std::vector<float> expected;
+        std::string named;  // the file the error names
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"plain, volume 1", samples, "-", {}, 0, {1, 65534}, ""},
+        {"plain, volume 3, signed", samples, "-", {.signed_16bit = true, .volume = 3}, 0, {5, -6}, ""},
+        {"plain, volume 4", samples, "-", {.volume = 4}, 10, {}, "v.hdr"},
+        {"plain, volume 3 missing", samples.substr(0, 10), "-", {.volume = 3}, 5, {}, "v.img"},
+        {"compressed", "-", gz, {.volume = 2}, 0, {3, 65532}, ""},
+        {"the plain image first", samples, nifti_test_files::gzip_bytes("junk"), {}, 0, {1, 65534}, ""},
+        {"compressed, truncated", "-", gz.substr(0, gz.size() - 1), {}, 8, {}, "v.img.gz"},
+        {"compressed, more than the series", "-", nifti_test_files::gzip_bytes(samples + "x"), {}, 9, {}, "v.img.gz"},
+        {"compressed, short", "-", nifti_test_files::gzip_bytes(samples.substr(0, 6)), {.volume = 2}, 5, {}, "v.img.gz"},
+        {"neither", "-", "-", {}, 3, {}, "v.img"},
+    };
+    // clang-format on
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::write_file(dir / "v.hdr", header);
+        for (const auto& [name, bytes] : {std::pair{"v.img", c.img}, {"v.img.gz", c.img_gz}}) {
+            std::filesystem::remove(dir / name);
+            if (bytes != "-") testing_support::write_file(dir / name, bytes);
+        }
+        analyze_image image;
+        const ReadResult read = read_analyze_image((dir / "v").string(), image, c.options);
+        ASSERT_EQ(status_number(read.status), c.status);
+        if (c.status == 0) {
+            EXPECT_EQ(image.data[0], c.expected[0]);
+            EXPECT_EQ(image.data[1], c.expected[1]);
+        } else {
+            EXPECT_EQ(read.error->file, (dir / c.named).string()) << read.error->message();
+        }
+    }
+}
+
+// A foreign header's series dims come back in the machine's order too.
+TEST(AnalyzeReader, ForeignSeriesDims) {
+    std::string header = header_bytes({.nx = 1}, byte_order::big);
+    put_value<std::int16_t>(header, 40, 5, byte_order::big);  // dim[0]
+    put_value<std::int16_t>(header, 50, 2, byte_order::big);  // dim[5]
+    put_value<float>(header, 108, 352.0f, byte_order::big);   // vox_offset
+    TempDir dir;
+    write_pair(dir / "v", header, sample_bytes<float>({1.5f, 2.5f}, byte_order::big));
+    analyze_image image;
+    ASSERT_EQ(status_number(read_analyze_image((dir / "v").string(), image, {.volume = 2}).status),
+              0);
+    EXPECT_EQ(image.data[0], 2.5f);
+    EXPECT_EQ(image.header.dim[5], 2);
+    EXPECT_EQ(image.header.vox_offset, 352.0f);
+    EXPECT_EQ(series_length(image.header), 2);
+}

@@ -1,0 +1,175 @@
+#include "sample_conversion.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <levelset_prep/analyze/analyze_image.hpp>
+#include <levelset_prep/analyze/byte_order.hpp>
+
+namespace levelset_prep::analyze::detail {
+namespace {
+
+// `range` after seeing `values`. Kept out of line: inlined next to the
+// reads, the two values live across library calls and the compiler keeps
+// them in memory, which puts a store and a load on every sample's path.
+// Each select is one min or max instruction with the strict test's result.
+[[gnu::noinline]] SampleRange see(SampleRange range, const float* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const float value = values[i];
+        range.max = value > range.max ? value : range.max;
+        range.min = value < range.min ? value : range.min;
+    }
+    return range;
+}
+
+constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
+
+void swap_bytes_64(std::uint64_t& value) {
+    std::uint32_t high = static_cast<std::uint32_t>(value >> 32);
+    std::uint32_t low = static_cast<std::uint32_t>(value);
+    swap_bytes_32(high);
+    swap_bytes_32(low);
+    value = (std::uint64_t{low} << 32) | high;
+}
+
+// Reads `count` samples of type Sample into a chunk buffer, converts each
+// with `convert` into `out` and records it in `range`.
+template <typename Sample, typename Convert>
+ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* out,
+                                SampleRange& range, Convert convert) {
+    const std::size_t per_block = std::min(count, chunk_bytes / sizeof(Sample));
+    std::unique_ptr<unsigned char[]> block(
+        new (std::nothrow) unsigned char[per_block * sizeof(Sample)]);
+    if (!block) return ReadStatus::no_sample_buffer;
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t wanted = std::min(count - done, per_block);
+        const std::size_t got = source.read(block.get(), sizeof(Sample), wanted);
+        for (std::size_t i = 0; i < got; ++i) {
+            Sample sample;
+            std::memcpy(&sample, block.get() + i * sizeof(Sample), sizeof(Sample));
+            out[done + i] = convert(sample);
+        }
+        range = see(range, out + done, got);
+        done += got;
+        if (got < wanted) return ReadStatus::image_too_short;
+    }
+    return ReadStatus::ok;
+}
+
+// Float samples go straight into `out` and are swapped there.
+ReadStatus read_float_samples(ByteSource& source, std::size_t count, float* out, SampleRange& range,
+                              bool swap) {
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
+        const std::size_t got = source.read(out + done, sizeof(float), wanted);
+        if (swap) {
+            for (std::size_t i = done; i < done + got; ++i) swap_bytes_32(out[i]);
+        }
+        range = see(range, out + done, got);
+        done += got;
+        if (got < wanted) return ReadStatus::image_too_short;
+    }
+    return ReadStatus::ok;
+}
+
+}  // namespace
+
+std::size_t sample_size(SampleType type) {
+    switch (type) {
+        case SampleType::u8:
+        case SampleType::s8:
+            return 1;
+        case SampleType::u16:
+        case SampleType::s16:
+            return 2;
+        case SampleType::s32:
+        case SampleType::u32:
+        case SampleType::f32:
+            return 4;
+        case SampleType::f64:
+            return 8;
+    }
+    return 0;
+}
+
+std::optional<SampleType> pair_sample_type(std::int16_t datatype, bool signed_16bit) {
+    switch (datatype) {
+        case datatype_unsigned_char:
+            return SampleType::u8;
+        case datatype_signed_short:
+            return signed_16bit ? SampleType::s16 : SampleType::u16;
+        case datatype_signed_int:
+            return SampleType::s32;
+        case datatype_float:
+            return SampleType::f32;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<SampleType> nifti_sample_type(std::int16_t datatype, bool signed_16bit) {
+    switch (datatype) {
+        case 256:
+            return SampleType::s8;
+        case 512:
+            return SampleType::u16;
+        case 768:
+            return SampleType::u32;
+        case 64:
+            return SampleType::f64;
+        default:
+            return pair_sample_type(datatype, signed_16bit);
+    }
+}
+
+ReadStatus convert_samples(ByteSource& source, SampleType type, bool swap, std::size_t count,
+                           float* out, SampleRange& range) {
+    switch (type) {
+        case SampleType::u8:
+            return read_integer_samples<std::uint8_t>(
+                source, count, out, range, [](std::uint8_t s) { return static_cast<float>(s); });
+        case SampleType::s8:
+            return read_integer_samples<std::int8_t>(
+                source, count, out, range, [](std::int8_t s) { return static_cast<float>(s); });
+        case SampleType::u16:
+            return read_integer_samples<std::uint16_t>(source, count, out, range,
+                                                       [swap](std::uint16_t s) {
+                                                           if (swap) swap_bytes_16(s);
+                                                           return static_cast<float>(s);
+                                                       });
+        case SampleType::s16:
+            return read_integer_samples<std::uint16_t>(
+                source, count, out, range, [swap](std::uint16_t s) {
+                    if (swap) swap_bytes_16(s);
+                    return static_cast<float>(static_cast<std::int16_t>(s));
+                });
+        case SampleType::s32:
+            return read_integer_samples<std::int32_t>(source, count, out, range,
+                                                      [swap](std::int32_t s) {
+                                                          if (swap) swap_bytes_32(s);
+                                                          return static_cast<float>(s);
+                                                      });
+        case SampleType::u32:
+            return read_integer_samples<std::uint32_t>(source, count, out, range,
+                                                       [swap](std::uint32_t s) {
+                                                           if (swap) swap_bytes_32(s);
+                                                           return static_cast<float>(s);
+                                                       });
+        case SampleType::f64:
+            return read_integer_samples<std::uint64_t>(
+                source, count, out, range, [swap](std::uint64_t s) {
+                    if (swap) swap_bytes_64(s);
+                    return static_cast<float>(std::bit_cast<double>(s));
+                });
+        case SampleType::f32:
+            break;
+    }
+    return read_float_samples(source, count, out, range, swap);
+}
+
+}  // namespace levelset_prep::analyze::detail

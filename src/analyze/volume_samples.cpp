@@ -1,0 +1,209 @@
+#include "volume_samples.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include <levelset_prep/textio/large_array.hpp>
+
+#include "image_file_bytes.hpp"
+
+namespace levelset_prep::analyze::detail {
+namespace {
+
+constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t product(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t result;
+    return __builtin_mul_overflow(a, b, &result) ? saturated : result;
+}
+
+std::uint64_t sum(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t result;
+    return __builtin_add_overflow(a, b, &result) ? saturated : result;
+}
+
+std::uint64_t volume_bytes(const SamplePlan& plan) {
+    return std::uint64_t{plan.count} * sample_size(plan.type);
+}
+
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(std::FILE* file) : file_(file) {}
+    std::size_t read(void* out, std::size_t size, std::size_t count) override {
+        return std::fread(out, size, count, file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+class MemorySource final : public ByteSource {
+public:
+    MemorySource(const unsigned char* bytes, std::size_t left) : bytes_(bytes), left_(left) {}
+    std::size_t read(void* out, std::size_t size, std::size_t count) override {
+        const std::size_t whole = std::min(count, left_ / size);
+        if (whole != 0) std::memcpy(out, bytes_, whole * size);
+        bytes_ += whole * size;
+        left_ -= whole * size;
+        return whole;
+    }
+
+private:
+    const unsigned char* bytes_;
+    std::size_t left_;
+};
+
+// Passes over `bytes` of `file`: a seek where the file is known to hold
+// them, otherwise reading and dropping, so that only bytes that arrive
+// count. False when the file ends first.
+bool pass_over(std::FILE* file, std::uint64_t bytes) {
+    const auto left = bytes_left(file);
+    if (left && *left >= bytes &&
+        fseeko(file, static_cast<off_t>(bytes), SEEK_CUR) == 0) {  // *left fits off_t
+        return true;
+    }
+    constexpr std::size_t part = std::size_t{1} << 16;
+    std::unique_ptr<unsigned char[]> dropped(new (std::nothrow) unsigned char[part]);
+    if (!dropped) return false;
+    while (bytes != 0) {
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, part));
+        const std::size_t got = std::fread(dropped.get(), 1, wanted, file);
+        if (got == 0) return false;
+        bytes -= got;
+    }
+    return true;
+}
+
+void attach(analyze_image& image, const SampleRange& range) {
+    image.min_intensity = range.min;
+    image.max_intensity = range.max;
+}
+
+// The status of compressed data that stopped giving bytes early.
+ReadStatus stopped(const GzipSource& source) {
+    switch (source.fault()) {
+        case GzipSource::Fault::none:
+            return ReadStatus::image_too_short;  // it ended cleanly
+        case GzipSource::Fault::no_memory:
+            return ReadStatus::no_sample_buffer;
+        default:
+            return ReadStatus::corrupt_compressed_data;
+    }
+}
+
+// The samples from data of unknown size: the buffer starts at a million
+// samples and doubles while samples keep arriving.
+ReadStatus read_growing_volume(GzipSource& source, const SamplePlan& plan, analyze_image& image,
+                               SampleRange& range) {
+    std::size_t capacity = std::min<std::size_t>(plan.count, std::size_t{1} << 20);
+    image.data = textio::allocate_large<float>(capacity);
+    if (!image.data) return ReadStatus::no_sample_buffer;
+    std::size_t done = 0;
+    for (;;) {
+        const ReadStatus status = convert_samples(source, plan.type, plan.swap, capacity - done,
+                                                  image.data.get() + done, range);
+        if (status != ReadStatus::ok) return status;
+        done = capacity;
+        if (done == plan.count) return ReadStatus::ok;
+        const std::size_t larger = std::min(plan.count, 2 * capacity);
+        std::unique_ptr<float[]> grown = textio::allocate_large<float>(larger);
+        if (!grown) return ReadStatus::no_sample_buffer;
+        std::memcpy(grown.get(), image.data.get(), done * sizeof(float));
+        image.data = std::move(grown);
+        capacity = larger;
+    }
+}
+
+}  // namespace
+
+ReadStatus plan_volume(SamplePlan& plan, std::int64_t volume, std::int64_t volumes,
+                       std::uint64_t first_at) {
+    if (volume < 1 || volume > volumes) return ReadStatus::no_such_volume;
+    const std::uint64_t each = volume_bytes(plan);
+    plan.skip = sum(first_at, product(static_cast<std::uint64_t>(volume - 1), each));
+    plan.after = product(static_cast<std::uint64_t>(volumes - volume), each);
+    return ReadStatus::ok;
+}
+
+std::uint64_t announced_bytes(const SamplePlan& plan) {
+    return sum(sum(plan.skip, volume_bytes(plan)), plan.after);
+}
+
+ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_image& image) {
+    image.data.reset();
+    if (plan.skip != 0 && !pass_over(file, plan.skip)) return ReadStatus::image_too_short;
+    const std::uint64_t needed = volume_bytes(plan);
+    FileSource from_file(file);
+    std::unique_ptr<unsigned char[]> held;  // the file's bytes, when read ahead
+    MemorySource from_memory(nullptr, 0);
+    ByteSource* source = &from_file;
+    const auto left = bytes_left(file);
+    if (!left || *left < needed) {
+        switch (read_growing(file, needed, held)) {
+            case fill_result::complete:
+                break;
+            case fill_result::short_file:
+                return ReadStatus::image_too_short;
+            case fill_result::no_memory:
+                return ReadStatus::no_sample_buffer;
+        }
+        from_memory = MemorySource(held.get(), static_cast<std::size_t>(needed));
+        source = &from_memory;
+    }
+    image.data = textio::allocate_large<float>(plan.count);
+    if (!image.data) return ReadStatus::no_sample_buffer;
+    SampleRange range;
+    const ReadStatus status =
+        convert_samples(*source, plan.type, plan.swap, plan.count, image.data.get(), range);
+    if (status != ReadStatus::ok) {
+        // The file shrank while it was read; a partial volume is not kept.
+        image.data.reset();
+        return status;
+    }
+    attach(image, range);
+    return ReadStatus::ok;
+}
+
+ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
+                                   analyze_image& image) {
+    image.data.reset();
+    const std::uint64_t through_volume = sum(plan.skip, volume_bytes(plan));
+    const std::optional<std::uint64_t> most = source.most_left();
+    if (most && through_volume > *most) {
+        // The data cannot hold the samples; inflating it (no further than
+        // it could go) tells a clean end from a damaged stream.
+        source.drain(through_volume);
+        return stopped(source);
+    }
+    if (!source.skip(plan.skip)) return stopped(source);
+
+    SampleRange range;
+    ReadStatus status = ReadStatus::ok;
+    if (most) {
+        image.data = textio::allocate_large<float>(plan.count);
+        if (!image.data) return ReadStatus::no_sample_buffer;
+        status = convert_samples(source, plan.type, plan.swap, plan.count, image.data.get(), range);
+    } else {
+        status = read_growing_volume(source, plan, image, range);
+    }
+    if (status == ReadStatus::ok) {
+        if (source.drain(plan.after) > plan.after) {
+            status = ReadStatus::excess_compressed_data;
+        } else if (source.fault() != GzipSource::Fault::none) {
+            status = stopped(source);
+        }
+    } else if (status == ReadStatus::image_too_short) {
+        status = stopped(source);
+    }
+    if (status != ReadStatus::ok) {
+        image.data.reset();
+        return status;
+    }
+    attach(image, range);
+    return ReadStatus::ok;
+}
+
+}  // namespace levelset_prep::analyze::detail
