@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What cleaning in place costs: tetclean writing over copies of its own
 # inputs (each output flushed to disk before it replaces its input, and its
 # folder after) against writing to new names (not flushed), on the scale-1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the voxdump benchmark volumes: one volume of nx x ny x nz voxels
 // (default 256 x 256 x 180, spacings 0.9375 x 0.9375 x 2.5) stored four
 // ways, as Analyze pairs in <folder>:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a deterministic tetclean workload for benchmarks.
 //
 //   make_workload <folder> [scale] [seed]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Micro-benchmarks: the project's number scanner and formatter against
 // formatted stream extraction and insertion, on the same text and values.
 //

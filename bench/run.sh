@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Benchmarks both tools and the number text micro-benchmarks.
 #
 #   bench/run.sh            full run: tetclean at scales 1, 2 and 4, voxdump

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns CHANGELOG.md (Keep a Changelog form) into a Debian changelog: one
 # entry per released section, newest first, in the form dpkg-parsechangelog
 # and lintian read. The "Unreleased" section is left out.

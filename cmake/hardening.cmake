@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian's hardening flags for everything this build compiles and links:
 #
 #   -fstack-protector-strong     a canary in every function with a local array

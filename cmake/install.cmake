@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts where, and the Debian packages made from it.
 #
 #   programs     bin/tetclean, bin/voxdump, share/man/man1/{tetclean,voxdump}.1.gz,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Warnings and test registration shared by every target of the project.
 #
 # Warnings are set per target, so a project that embeds these libraries

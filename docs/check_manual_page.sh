@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders a manual page the way man(1) shows it and fails on any formatter
 # warning, on a missing section, or on a footer without the version.
 #

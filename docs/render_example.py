@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Draws what tetclean does to the bundled example mesh.
 
 Runs tetclean on examples/ into a temporary folder and renders a cut through

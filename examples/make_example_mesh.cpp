@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the bundled tetclean example: a block of tetrahedra with three
 // regions, the level-set grid of the inner region's surface, and a
 // parameter file.

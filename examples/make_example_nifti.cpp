@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the example NIfTI-1 series shipped in this folder from the example
 // pair: segmented_series.nii.gz, a gzip-compressed NIfTI-1 file of two
 // volumes of 48 x 48 x 16 unsigned 8-bit labels, little-endian, spacings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the example volume shipped in this folder: a small segmented head-
 // like volume of 48 x 48 x 16 voxels with spacings 0.9375 x 0.9375 x 2.5 mm,
 // stored as an Analyze pair of signed 16-bit samples in big-endian byte

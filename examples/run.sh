@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the tools and runs them on the bundled example data, writing the
 # results to build/example-output/; with TetGen installed, tetclean also runs
 # on TetGen's mesh of examples/two_cubes.poly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Analyze readers (read_analyze_image and read_analyze_byte_image, in
 // their header-bytes-and-open-stream form) on any header and image bytes,
 // in either byte order and with any datatype, checked against an

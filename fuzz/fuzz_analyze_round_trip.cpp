@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Analyze writers and readers round trip: a small volume of any float
 // samples is written by analyze_writer in the sample type its header names
 // (every datatype, either signedness), optionally turned into the other

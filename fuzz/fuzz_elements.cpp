@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The element reader (read_elements) with the node count taken from the
 // input's first byte and the element count and layout from its text, as
 // tetclean takes them (at most one record per 12 bytes of the file). Bit 2

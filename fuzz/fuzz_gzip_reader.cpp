@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compressed path of the NIfTI-1 reader (gzip data inflated a chunk at
 // a time) against its uncompressed path: the input's file is compressed
 // here with zlib, changed as the flags ask, and both forms are read.

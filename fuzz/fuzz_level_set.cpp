@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level-set reader (read_level_set) on small grids, and the
 // interpolation kernel over what it read. The grid's dimensions come from
 // the input's first three bytes (1 to 12 points per axis) and its buffer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The NIfTI-1 reader (read_nifti_image, in its open-stream form) on any
 // file bytes, checked against an independent decoding of the header and
 // the samples.

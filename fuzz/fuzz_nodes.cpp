@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The node reader (read_nodes) with its count and layout taken from the
 // input, as tetclean takes them: a count that the text could not hold is
 // refused before anything is allocated, so the fuzzer allocates exactly what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parameter-file reader (RunParameters::read_parameters) on any text,
 // read once from memory and once as a stream in small blocks: both must
 // agree, and an accepted file must give a consistent record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the fuzz targets: a check that stops the fuzzer with a message,
 // text held as an open stream (so the block-reading path of the token
 // scanner is fuzzed as well as the in-memory one), and a scratch folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole tetclean run (clean_mesh_files, the code tetclean's main calls)
 // on small inputs in a scratch folder. The input is a flag byte and then the
 // parameter, node, element and level-set texts, separated by NUL bytes.

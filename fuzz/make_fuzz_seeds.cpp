@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the fuzzers' seed corpora from the bundled example data, so that no
 // corpus files need to be kept in the repository:
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fuzz smoke run: every fuzz target for a bounded time, one after the other,
 # from fresh seeds cut from examples/. Fails on any finding: a target that
 # exits with an error, or a crash, leak, timeout or out-of-memory file left

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line both programs take: options first, then the file names.
 //
 //   program [OPTION]... FILE...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console side that both programs share: progress lines (silenced by
 // --quiet), error lines, the usage lines, and the longest file name taken.
 #pragma once

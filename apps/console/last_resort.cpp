@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "last_resort.hpp"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The last safety net of a program's main.
 //
 // An exception the run did not catch, or one that could not even be thrown

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How both built programs put their outputs in place: all or nothing, under
 // signals, file-size and memory limits, with links and long names, in place
 // of their own inputs, and against a concurrent run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running a built program as a child process that a test can watch while
 // it runs: wait for its temporary files to appear, send it a signal, hold a
 // lock it needs, and learn how it ended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "clean_run.hpp"
 
 #include <cstdint>

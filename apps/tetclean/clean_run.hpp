@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole tetclean run over named files, step by step as the program makes
 // it: the parameter file, the mesh counts, the node and element files, the
 // level-set grid, zero removal and the two output files. The program's main

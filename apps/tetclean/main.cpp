@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tetclean: removes the region-0 tetrahedra that lie away from the level-set
 // surface, drops the nodes no tetrahedron uses any more, renumbers, and
 // writes the mesh back in its own layout (the input may also be in TetGen's).

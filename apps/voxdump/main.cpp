@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // voxdump: loads a segmented volume stored as an Analyze 7.5 header/image
 // pair or a NIfTI-1 file (.nii, .nii.gz) and writes it as three text files:
 // the voxel values, the grid dimensions and the voxel spacings.

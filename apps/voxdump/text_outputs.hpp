@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three text files that voxdump makes from a loaded image.
 //
 //   ascii image      nx*ny*nz integers, x fastest, then y, then z, each

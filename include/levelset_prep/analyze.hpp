@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // analyze: Analyze 7.5 and NIfTI-1 volumes of levelset_prep.
 //
 // Owns the in-memory volumes and the 348-byte header (analyze_image.hpp),

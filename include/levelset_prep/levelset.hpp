@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // levelset: the level-set grid of levelset_prep.
 //
 // Owns the grid file and the trilinear kernel that samples it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mesh: the tetrahedral mesh files of levelset_prep.
 //
 // Owns the run's record with its grid levels (run_parameters.hpp), the node

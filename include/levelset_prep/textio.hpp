@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // textio: the text and file core of levelset_prep.
 //
 // Owns reading text files in large blocks as whitespace-separated tokens

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // volume: operations over in-memory volumes of levelset_prep.
 //
 // Owns voxel access, copies and conversions, a threshold into a mask, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <levelset_prep/analyze/byte_order.hpp>
 
 namespace levelset_prep::analyze {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gzip_source.hpp"
 
 #include <zlib.h>

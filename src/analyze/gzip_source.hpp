@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gzip-compressed bytes (a .nii.gz file, a pair's .img.gz) inflated a chunk
 // at a time with zlib, as a ByteSource: the samples go straight from the
 // stream into the float volume, and no more than a chunk of the file and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the sample bytes of an image file without trusting the header's
 // count: a header of 348 bytes may announce up to 2^31 samples, and a buffer
 // for them is obtained only once the image file is known to hold them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nifti_header.hpp"
 
 #include <bit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header of a NIfTI-1 single file (.nii): the 348 bytes of an Analyze
 // header, whose fields keep their places, followed by the samples from
 // vox_offset on (after the four extension bytes and any extensions).

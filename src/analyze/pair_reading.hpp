@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The steps that the readers (and writers) of a pair share, each reader calling them in
 // its own order of statuses: the header (status 1 or 6, then the swap), the
 // image file (status 3), and the error that goes with a status; the errors

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stored samples turned into 32-bit floats, shared by every reader of the
 // module (pairs and NIfTI-1 files, plain or compressed): the stored types,
 // where their bytes come from, and the conversion with the running range.

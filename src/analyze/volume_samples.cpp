@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "volume_samples.hpp"
 
 #include <algorithm>

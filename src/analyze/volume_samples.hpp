@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One volume's samples read into an analyze_image, from an uncompressed file
 // or from compressed data, after the reader has judged the header: where
 // the volume lies, how many samples of which type it holds.

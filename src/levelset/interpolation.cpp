@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // interpolate_sd: the trilinear sampling kernel of the level-set grid.
 //
 // Every step is done as the grid's users expect it, bit for bit: each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_level_set: the level-set grid from its text file.
 #include <levelset_prep/levelset/level_set.hpp>
 #include <levelset_prep/textio/input_file.hpp>

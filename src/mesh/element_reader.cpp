@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_elements: tetrahedra (four 0-based node indices and a region) into
 // the element array, from an element file in either layout.
 #include <levelset_prep/mesh/mesh_files.hpp>

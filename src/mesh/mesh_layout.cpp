@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_node_layout and read_element_layout: which layout a mesh file has,
 // from its header line and the line after it.
 #include "mesh_layout.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the node and element readers refuse in a layout, shared by
 // read_mesh_sizes (which refuses it before anything is allocated) and the
 // readers themselves (which may be handed any layout).

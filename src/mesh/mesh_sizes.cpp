@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_mesh_sizes: the counts and layouts at the head of the node and
 // element files.
 #include <cstdint>

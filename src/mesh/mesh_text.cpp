@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mesh_text.hpp"
 
 #include <cmath>

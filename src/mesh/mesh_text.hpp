@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading typed numbers from a mesh text file, one token at a time, with an
 // error that names the file, the place and the offending text. Shared by the
 // node, element and tbd readers.

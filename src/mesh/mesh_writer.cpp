@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // write_nodes_and_tets: the cleaned mesh as a node file and an element file,
 // in the layout the readers take, so one run's output is the next one's
 // input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // read_nodes: node coordinates into the node array, from a node file in
 // either layout.
 #include <levelset_prep/mesh/mesh_files.hpp>

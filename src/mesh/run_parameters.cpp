@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <limits>
 
 #include <levelset_prep/mesh/run_parameters.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node tbd files: read_tbd_size, read_node_tbd_file, write_node_tbd_file.
 #include <limits>
 

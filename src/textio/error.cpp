@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <cstring>
 
 #include <levelset_prep/textio/error.hpp>

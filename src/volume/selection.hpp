@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // In-place selection of the k-th smallest value: Hoare's FIND in the form
 // that Wirth gives it.
 #pragma once

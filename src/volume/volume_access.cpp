@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Raw voxel accessors. They sit on the inner loops of the filters, so
 // release builds test nothing; debug builds assert that the voxel lies
 // inside the volume and that samples are attached.

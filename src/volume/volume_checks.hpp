@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Argument checks shared by the volume operations: whether a volume can be
 // read or changed without leaving its buffer, whether two volumes match, and
 // how many voxels a neighbourhood box holds.

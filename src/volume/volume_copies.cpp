@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copies and conversions between float and byte volumes, and the threshold
 // into a mask. Each builds the destination's new samples in a fresh buffer
 // and only then hands it over, so an image can be copied onto itself and the

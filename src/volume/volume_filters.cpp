@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The box smoothing and the two masked neighbourhood filters. All three
 // change the image in place, voxel by voxel in visiting order, so a
 // neighbourhood sees the values already replaced before it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <levelset_prep/volume/volume_utilities.hpp>
 
 #include "volume_checks.hpp"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two orders in which the volume operations walk voxels.
 //
 // Visiting order (filters and smoothing): x from 0 to nx-1 outermost, then y,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Uses two installed modules the way another program would: reads an
 // Analyze volume and counts its labelled voxels, reads a parameter file and
 // samples a level-set grid of the size it gives.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build tree into a fresh prefix, checks what went where, then
 # configures and builds the consumer project against the prefix alone and
 # runs it on the bundled examples.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian packages of a build tree, checks what they hold and
 # declare, unpacks them into a scratch folder with dpkg-deb, runs the programs
 # from there, and lints both packages with lintian.
@@ -52,7 +53,7 @@ done
 # One version: the package's, the manual pages' and the changelog's.
 version=$(dpkg-deb -f "$(echo "$work"/levelset-prep_*.deb)" Version)
 for page in tetclean voxdump; do
-    zcat "$usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"levelset_prep $version\"" ||
+    zcat "$usr/share/man/man1/$page.1.gz" | grep -m 1 "^\.TH" | grep -qF "\"levelset_prep $version\"" ||
         fail "the manual page of $page does not give version $version"
 done
 for package in levelset-prep levelset-prep-dev; do

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs cmake/debian_changelog.awk on small changelogs: the Debian form of
 # each release, the weekdays, the wrapping, and the changelogs it refuses.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Analyze pairs for the tests, encoded byte by byte in either byte order,
 // independently of the module's own swap code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A table-driven bad-input run of a built program: each case changes a
 // folder of good inputs, runs the program there and states its exit status
 // and the file its one error line must name. Whatever the case, a failed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // NIfTI-1 single files and gzip data for the tests, encoded byte by byte in
 // either byte order (see analyze_test_files.hpp), compressed with zlib's
 // own deflate, independently of the module's reading code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test support shared by both programs' tests: a fresh temporary folder per
 // test, whole-file reads and writes, and running a built program with its
 // standard output and standard error captured.

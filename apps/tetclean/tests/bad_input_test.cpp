@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile and broken inputs through the built tetclean, in addition to the
 // failures that tetclean/tests/end_to_end_test.cpp already runs: every case
 // states its exit status and the file that the error line names, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built tetclean on files in a temporary folder and checks its
 // console lines, exit status and output bytes.
 #include <unistd.h>

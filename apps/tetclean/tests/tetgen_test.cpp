@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tetclean on meshes that the TetGen program makes (Debian package tetgen;
 // skipped where it is not installed). Each mesh is either cleaned exactly
 // as the same mesh rewritten into the present layout, or refused with its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile and broken Analyze pairs through the built voxdump, in addition to
 // the failures that voxdump/tests/voxdump_program_test.cpp already runs:
 // every case states its exit status and the file that the error line names,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """voxdump against nibabel, an independent NIfTI-1 reader.
 
     nibabel_cross_check.py VOXDUMP WORK_FOLDER

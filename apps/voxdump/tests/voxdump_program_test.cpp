@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: the built voxdump run on pairs in a temporary folder.
 #include <filesystem>
 #include <limits>

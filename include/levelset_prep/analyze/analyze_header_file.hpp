@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header file of an Analyze pair (the name with ".hdr", see
 // analyze_names.hpp): 348 bytes, read and written as one block in the
 // layout of analyze_header. Nothing is swapped here; see byte_order.hpp.

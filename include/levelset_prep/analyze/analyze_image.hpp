@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory volumes of the image module.
 //
 // analyze_header is the 348-byte header of an Analyze 7.5 header/image pair,

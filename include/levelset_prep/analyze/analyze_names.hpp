@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The names of the two files of an Analyze pair, built from the name the
 // user gives: "brain", "brain.hdr" and "brain.img" all name brain.hdr and
 // brain.img. When the name has at least four characters and its fourth-last

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading an Analyze pair into an analyze_image: the header, then every
 // sample of one volume converted to a 32-bit float, with the smallest and
 // largest value.

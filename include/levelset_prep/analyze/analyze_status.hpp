@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the readers and writers of Analyze pairs report: a status whose
 // number is the one the tools print, and, when it is not ok, an error that
 // names the file, the problem and the system's reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing float samples out as the image file of an Analyze pair, in the
 // sample type that the header of a given image names.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unsigned-byte volumes (masks) as Analyze pairs of datatype 2.
 //
 // read_analyze_byte_image reads the header (swapping a foreign one; bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Byte order of headers and samples.
 //
 // A pair written on a machine of the other byte order is recognised by its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a NIfTI-1 single file (.nii, or gzip-compressed .nii.gz) into an
 // analyze_image: the 348-byte header, then every sample of one volume
 // converted to a 32-bit float, with the smallest and largest value, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level-set (signed distance) grid: reading it from text, and sampling
 // it at a mesh point.
 //

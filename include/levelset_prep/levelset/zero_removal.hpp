@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Zero removal: the clean-up that tetclean runs for.
 //
 // A tetrahedron is near when at least one of its four nodes has a level-set

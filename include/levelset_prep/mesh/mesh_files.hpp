@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mesh as text files: a node file and an element file, in either of two
 // layouts.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one record of a tetclean run: the grid extent from the parameter file,
 // the level-set grid dimensions derived from it for the three levels, and the
 // per-level node, element and tbd counts that the readers and zero removal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node tbd files: the tbd nodes of one mesh level, each with two
 // references that count from 1 in files and from 0 in memory.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Failures as values, the one error model of every library.
 //
 // Library code never prints and never exits: an operation that fails returns

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening an input file for reading, with the system's reason on failure,
 // and scanning a whole text file as tokens.
 #pragma once

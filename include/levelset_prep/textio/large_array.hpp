@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arrays of many megabytes that a run fills once.
 //
 // Their memory is asked for in large pages where the system offers them on

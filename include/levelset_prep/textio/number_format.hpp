@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers as text, byte for byte as a default-formatted C++ output stream
 // writes them: integers in decimal, floating-point values in general
 // notation with 6 significant digits ("%g": 123.457, 0.0001, 1e-05, 200000,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scanning one whitespace-free token as a number, with exactly the acceptance
 // of formatted stream extraction (operator>>) in the "C" locale, but judging
 // the whole token: a token that the stream would read only in part ("12abc",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing an output file through a large buffer, so that a run that fails
 // never leaves a half-written file and never destroys an input the output
 // name points to.

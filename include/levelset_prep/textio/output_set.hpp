@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Putting a run's output files in place all together, or not at all.
 //
 //   commit_outputs({&nodes, &elements}, {node_in, ele_in, level_set, parameters})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What an output name stands for, and the checks on a run's output names.
 //
 // An output replaces a regular file (the file a symbolic link points to, not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names and tokens as error lines show them.
 //
 // A name or a token comes from the command line or from a file and may hold

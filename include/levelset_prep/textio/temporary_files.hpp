@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Temporary output files that a signal must not leave behind.
 //
 // While a run writes, its outputs sit in temporary files beside their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whitespace-separated tokens from a text file read in large blocks, or from
 // text already in memory (the same code path, so fuzzers and tests can feed
 // it without touching the disk).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Volume operations of the image module: raw voxel access, copies and
 // conversions between float and byte volumes, a threshold into a mask, a
 // search for the nearest voxel above a threshold, a box smoothing, a masked

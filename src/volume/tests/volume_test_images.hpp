@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small in-memory volumes for the volume utility tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs of decimal digits, and the length of a token, read eight bytes at a
 // time, for the number scanner's in-place paths. Each function reads a
 // fixed number of bytes at `p` (8, or 16 for token_length), so the caller

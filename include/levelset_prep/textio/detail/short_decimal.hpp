@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Short decimal numbers as data files write them ("-12.3457", "0.5",
 // "1.5e-05"), parsed to the correctly rounded float or double without a
 // general conversion: the part of the number scanner that runs inline in
