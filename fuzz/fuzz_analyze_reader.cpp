@@ -25,20 +25,7 @@
 namespace {
 
 using namespace levelset_prep::analyze;
-
-// A field of the header as stored, in the header's own byte order.
-template <typename T>
-T field(const std::uint8_t* header, std::size_t offset, bool swap) {
-    std::uint8_t bytes[sizeof(T)];
-    std::memcpy(bytes, header + offset, sizeof(T));
-    if (swap) {
-        for (std::size_t i = 0; i < sizeof(T) / 2; ++i)
-            std::swap(bytes[i], bytes[sizeof(T) - 1 - i]);
-    }
-    T value;
-    std::memcpy(&value, bytes, sizeof(T));
-    return value;
-}
+using fuzz::field;
 
 // What the header announces, decoded here without the module's code.
 struct Announced {

@@ -21,18 +21,7 @@
 namespace {
 
 using namespace levelset_prep::analyze;
-
-template <typename T>
-T field(const std::uint8_t* bytes, std::size_t offset, bool swap) {
-    std::uint8_t raw[sizeof(T)];
-    std::memcpy(raw, bytes + offset, sizeof(T));
-    if (swap) {
-        for (std::size_t i = 0; i < sizeof(T) / 2; ++i) std::swap(raw[i], raw[sizeof(T) - 1 - i]);
-    }
-    T value;
-    std::memcpy(&value, raw, sizeof(T));
-    return value;
-}
+using fuzz::field;
 
 // The status the header and the file's length call for, decoded here.
 struct Expected {

@@ -11,11 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_scan.hpp>
@@ -33,6 +35,20 @@ using namespace levelset_prep;
     } while (false)
 
 namespace fuzz {
+
+// A field of a stored header or image, in its own byte order (`swap`: the
+// other order than this machine's).
+template <typename T>
+T field(const std::uint8_t* bytes, std::size_t offset, bool swap) {
+    std::uint8_t raw[sizeof(T)];
+    std::memcpy(raw, bytes + offset, sizeof(T));
+    if (swap) {
+        for (std::size_t i = 0; i < sizeof(T) / 2; ++i) std::swap(raw[i], raw[sizeof(T) - 1 - i]);
+    }
+    T value;
+    std::memcpy(&value, raw, sizeof(T));
+    return value;
+}
 
 // `text` as a read-only stream over the same bytes (no copy, no disk).
 inline std::FILE* open_memory(std::string_view text) {

@@ -4,11 +4,13 @@
 // parameter, node, element and level-set texts, separated by NUL bytes.
 // Flags: bit 0 names the inputs as outputs; bits 1-2 make the output fail
 // (0 none, 1 node file in a missing folder, 2 element file in a missing
-// folder, 3 element file /dev/full). Grids above 4096 points are skipped.
+// folder, 3 element file /dev/full); bit 3 adds a node map and writes the
+// coordinates in full. Grids above 4096 points are skipped.
 //
 // A failed run must name a file, leave no output or temporary file and
 // change no input; a successful one must print every progress line and
-// write outputs that a second run accepts.
+// write outputs that a second run accepts. A run on two threads must give
+// what a run on one gives.
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -47,10 +49,11 @@ struct Run {
     std::vector<std::string> lines;
 };
 
-Run run(const levelset_prep::tetclean::CleanRunFiles& files) {
+Run run(const levelset_prep::tetclean::CleanRunFiles& files,
+        const levelset_prep::tetclean::CleanRunOptions& options = {}) {
     Run result;
     result.problem = levelset_prep::tetclean::clean_mesh_files(
-        files, [&result](const char* line) { result.lines.emplace_back(line); });
+        files, [&result](const char* line) { result.lines.emplace_back(line); }, options);
     return result;
 }
 
@@ -103,8 +106,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (failing_output == 1) files.node_out = folder / "missing" / "out.node";
     if (failing_output == 2) files.ele_out = folder / "missing" / "out.ele";
     if (failing_output == 3) files.ele_out = "/dev/full";
+    levelset_prep::tetclean::CleanRunOptions options;
+    if (flags & 8) {
+        options.node_map = folder / "out.map";
+        options.full_precision = true;
+    }
+    auto output_bytes = [&] {
+        return fuzz::read_bytes(files.node_out) + '\0' + fuzz::read_bytes(files.ele_out) + '\0' +
+               (options.node_map.empty() ? "" : fuzz::read_bytes(options.node_map));
+    };
 
-    const Run first = run(files);
+    // Two threads give what one gives: the lines, the error and the bytes.
+    // (A run that writes over its inputs could not be run twice.)
+    std::string side_by_side_bytes;
+    Run side_by_side;
+    if (!in_place) {
+        levelset_prep::tetclean::CleanRunOptions two_threads = options;
+        two_threads.threads = 2;
+        side_by_side = run(files, two_threads);
+        if (!side_by_side.problem) {
+            side_by_side_bytes = output_bytes();
+            fs::remove(files.node_out);
+            fs::remove(files.ele_out);
+            if (!options.node_map.empty()) fs::remove(options.node_map);
+        }
+    }
+    const Run first = run(files, options);
+    if (!in_place) {
+        FUZZ_CHECK(side_by_side.lines == first.lines);
+        FUZZ_CHECK(side_by_side.problem.has_value() == first.problem.has_value());
+        FUZZ_CHECK(!first.problem || side_by_side.problem->message() == first.problem->message());
+        FUZZ_CHECK(first.problem || side_by_side_bytes == output_bytes());
+    }
     // Every progress line but the first ("old sizes found: ...") is fixed.
     FUZZ_CHECK(first.lines.empty() || first.lines[0].rfind("old sizes found: nodes ", 0) == 0);
     for (std::size_t i = 1; i < first.lines.size(); ++i) {
@@ -122,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(first.lines.size() == 1 + progress_lines.size());
     std::set<std::string> expected = inputs;
     if (!in_place) expected.insert({"out.node", "out.ele"});
+    if (!options.node_map.empty()) expected.insert("out.map");
     FUZZ_CHECK(listing(folder) == expected);
 
     // One run's output is the next run's input.

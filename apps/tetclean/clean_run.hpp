@@ -24,6 +24,13 @@ struct CleanRunFiles {
 struct CleanRunOptions {
     std::string node_map;         // --node-map: each input node's new number; empty for none
     bool full_precision = false;  // --full-precision: coordinates in full
+    // --threads: with more than 1, the element file is read on a second
+    // thread while the node and level-set files are read on the calling
+    // one, and the output files are laid out in slices on both
+    // (sliced_output.hpp). The progress lines, the error (of several, the
+    // one the one-thread order meets first) and the output bytes are the
+    // same as with 1, and `progress` is called on the calling thread only.
+    int threads = 1;
 };
 
 // Runs every step on mesh level 1 and calls `progress` with each progress

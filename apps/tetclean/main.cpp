@@ -8,16 +8,14 @@
 //
 // The main reads the command line and reports; clean_mesh_files sequences the
 // steps, and the work is in the libraries. A run uses mesh level 1 only.
-#include <exception>
-#include <new>
-
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/output_target.hpp>
 
 #include "clean_run.hpp"
 #include "command_line.hpp"
 #include "console.hpp"
-#include "last_resort.hpp"
+#include "program_main.hpp"
+#include "thread_count.hpp"
 
 namespace {
 
@@ -36,6 +34,7 @@ const console::FileArgument file_arguments[] = {
 const console::Option own_options[] = {
     {"node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"},
     {"full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"},
+    console::threads_option,
 };
 const console::Option& node_map_option = own_options[0];
 const console::Option& full_precision_option = own_options[1];
@@ -49,6 +48,10 @@ const console::Program program{
     file_arguments,
     own_options,
 };
+
+// The element file is read beside the node and level-set files, and the
+// outputs are written on two threads: two are all a run can keep busy.
+constexpr int most_threads = 2;
 
 int fail(const textio::Error& error) {
     if (error.cannot_open) console::say("Input file opening failed");
@@ -77,47 +80,27 @@ int run(char* const* names, const CleanRunOptions& options) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const char* invoked_as = argc > 0 ? argv[0] : "tetclean";
-    // Even reading the command line takes memory; until the file names are
-    // known, a failure names the first argument.
-    console::guard_against_termination("tetclean", argc > 1 ? argv[1] : invoked_as);
-    const console::CommandLine line = console::parse_command_line(argc, argv, program);
-    switch (line.action) {
-        case console::CommandLine::Action::help:
-            console::print_help(program, invoked_as);
-            return 0;
-        case console::CommandLine::Action::version:
-            console::print_version(program);
-            return 0;
-        case console::CommandLine::Action::bad_option:
-            console::print_bad_option(program, line.problem);
-            return 1;
-        case console::CommandLine::Action::run:
-            break;
-    }
-    console::set_quiet(line.has(console::quiet_option));
-    if (line.files.size() < 6) {
-        console::print_missing_parameters(invoked_as, program.usage_words);
-        return 1;
-    }
+// The run as the command line asks for it.
+int run_command_line(const console::CommandLine& line, int threads) {
     CleanRunOptions options;
     for (const auto& [option, value] : line.options) {
         if (option == &node_map_option) options.node_map = value;
     }
     options.full_precision = line.has(full_precision_option);
-    // The safety nets: an exception that escaped the run still ends it with
-    // one error line, and unwinding removes its temporary files; one that
-    // could not even be thrown ends in std::terminate, which does the same.
-    console::guard_against_termination("tetclean", line.files[0]);
-    try {
-        return run(line.files.data(), options);
-    } catch (const std::bad_alloc&) {
-        console::print_unexpected_failure("tetclean", line.files[0], "cannot allocate memory");
-    } catch (const std::exception& failure) {
-        console::print_unexpected_failure("tetclean", line.files[0], failure.what());
-    }
-    return 1;
+    options.threads = threads;
+    return run(line.files.data(), options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const console::ProgramMain steps{
+        .program = program,
+        .file_count = 6,
+        .most_threads = most_threads,
+        .first_line = nullptr,
+        .check_options = nullptr,
+        .run = run_command_line,
+    };
+    return console::run_program(argc, argv, steps);
 }

@@ -14,9 +14,7 @@
 // leaves none of the three files behind and ends with status 1.
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -33,8 +31,9 @@
 
 #include "command_line.hpp"
 #include "console.hpp"
-#include "last_resort.hpp"
+#include "program_main.hpp"
 #include "text_outputs.hpp"
+#include "thread_count.hpp"
 
 namespace {
 
@@ -53,6 +52,7 @@ const console::FileArgument file_arguments[] = {
 const console::Option program_options[] = {
     {"volume", 0, "N", "write volume N (from 1) of a 4-D series; default 1"},
     {"signed-16bit", 0, nullptr, "read datatype 4 as signed (-32768 to 32767)"},
+    console::threads_option,
 };
 // The command line names an option by its entry in the table.
 const console::Option& volume_option = program_options[0];
@@ -67,6 +67,10 @@ const console::Program program{
     file_arguments,
     program_options,
 };
+
+// The text image is formatted in slices, one a thread, and written in order
+// by one thread at a time; beyond four threads the writing is the limit.
+constexpr int most_threads = 4;
 
 using console::say;
 
@@ -116,7 +120,7 @@ void note_first_volume(const std::string& name, const analyze_header& header) {
                                                       " was written; --volume N writes another"));
 }
 
-int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
+int run(char* const* names, const ReadOptions& options, bool volume_chosen, int threads) {
     if (const char* name = console::overlong_argument(names, 4)) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
@@ -155,8 +159,9 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
 
     textio::OutputFile image_out, size_out, resolution_out;
     const analyze_header& header = image->header;
-    if (auto problem = write_text(image_out, image_output_file,
-                                  [&](textio::OutputFile& out) { put_ascii_image(out, *image); })) {
+    if (auto problem = write_text(image_out, image_output_file, [&](textio::OutputFile& out) {
+            put_ascii_image(out, *image, threads);
+        })) {
         return fail(*problem);
     }
     if (auto problem = write_text(size_out, size_file,
@@ -177,51 +182,30 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
     return 0;
 }
 
+bool check_options(const console::CommandLine& line, std::string& problem) {
+    ReadOptions options;
+    return read_options(line, options, problem);
+}
+
+// The run as the command line asks for it, once its options were checked.
+int run_command_line(const console::CommandLine& line, int threads) {
+    ReadOptions options;
+    std::string problem;
+    read_options(line, options, problem);
+    options.threads = threads;
+    return run(line.files.data(), options, line.has(volume_option), threads);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* invoked_as = argc > 0 ? argv[0] : "voxdump";
-    // Even reading the command line takes memory; until the file names are
-    // known, a failure names the first argument.
-    console::guard_against_termination("voxdump", argc > 1 ? argv[1] : invoked_as);
-    const console::CommandLine line = console::parse_command_line(argc, argv, program);
-    switch (line.action) {
-        case console::CommandLine::Action::help:
-            console::print_help(program, invoked_as);
-            return 0;
-        case console::CommandLine::Action::version:
-            console::print_version(program);
-            return 0;
-        case console::CommandLine::Action::bad_option:
-        case console::CommandLine::Action::run:
-            break;
-    }
-    console::set_quiet(line.has(console::quiet_option));
-    say("program started");
-    if (line.action == console::CommandLine::Action::bad_option) {
-        console::print_bad_option(program, line.problem);
-        return 1;
-    }
-    ReadOptions options;
-    std::string problem;
-    if (!read_options(line, options, problem)) {
-        console::print_bad_option(program, problem);
-        return 1;
-    }
-    if (line.files.size() < 4) {
-        console::print_missing_parameters(invoked_as, program.usage_words);
-        return 1;
-    }
-    // The safety nets: an exception that escaped the run still ends it with
-    // one error line, and unwinding removes its temporary files; one that
-    // could not even be thrown ends in std::terminate, which does the same.
-    console::guard_against_termination("voxdump", line.files[0]);
-    try {
-        return run(line.files.data(), options, line.has(volume_option));
-    } catch (const std::bad_alloc&) {
-        console::print_unexpected_failure("voxdump", line.files[0], "cannot allocate memory");
-    } catch (const std::exception& failure) {
-        console::print_unexpected_failure("voxdump", line.files[0], failure.what());
-    }
-    return 1;
+    const console::ProgramMain steps{
+        .program = program,
+        .file_count = 4,
+        .most_threads = most_threads,
+        .first_line = "program started",
+        .check_options = check_options,
+        .run = run_command_line,
+    };
+    return console::run_program(argc, argv, steps);
 }

@@ -2,34 +2,51 @@
 #include "text_outputs.hpp"
 
 #include <algorithm>
-#include <limits>
+#include <cstddef>
+
+#include "sliced_output.hpp"
 
 namespace levelset_prep::voxdump {
 
-std::int32_t ascii_value(float value) {
-    // 2^31 is exact as a float; every float below it and at or above -2^31
-    // truncates to a value in range. The negated test also catches NaN.
-    if (!(value >= -2147483648.0f && value < 2147483648.0f)) {
-        return std::numeric_limits<std::int32_t>::min();
+namespace {
+
+constexpr std::size_t widest = 12;  // "-2147483648 "
+
+// Samples [first, last) as text from `text` on; returns the end.
+char* format_samples(char* text, const float* samples, std::int64_t first, std::int64_t last) {
+    for (std::int64_t i = first; i < last; ++i) {
+        text = textio::format_int(text, ascii_value(samples[i]));
+        *text++ = ' ';
     }
-    return static_cast<std::int32_t>(value);
+    return text;
 }
 
-void put_ascii_image(textio::OutputFile& out, const analyze_image& image) {
+}  // namespace
+
+void put_ascii_image(textio::OutputFile& out, const analyze_image& image, int threads) {
     // Index order is x fastest, then y, then z: the file order of the samples.
     const std::int64_t n = analyze::voxel_count(image.header);
     const float* samples = image.data.get();
+
+    // Slices of text small enough to stay in the cache between formatting
+    // and writing.
+    constexpr std::int64_t slice = std::int64_t{1} << 16;
+    const std::int64_t slices = (n + slice - 1) / slice;
+    if (threads > 1 && slices > 1) {
+        const console::SlicedText text{&out, slices, [&](char* buffer, std::int64_t k) {
+                                           return format_samples(buffer, samples, k * slice,
+                                                                 std::min(n, (k + 1) * slice));
+                                       }};
+        const int used = static_cast<int>(std::min<std::int64_t>(threads, slices));
+        if (console::write_in_slices({&text, 1}, slice * widest, used)) return;
+    }
+
     constexpr std::int64_t batch = 4096;
-    constexpr std::size_t widest = 12;  // "-2147483648 "
     for (std::int64_t first = 0; first < n; first += batch) {
         const std::int64_t last = std::min(n, first + batch);
         char* text =
             out.reserve(static_cast<std::size_t>(last - first) * widest + textio::max_number_chars);
-        for (std::int64_t i = first; i < last; ++i) {
-            text = textio::format_int(text, ascii_value(samples[i]));
-            *text++ = ' ';
-        }
-        out.advance(text);
+        out.advance(format_samples(text, samples, first, last));
     }
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include <levelset_prep/analyze/analyze_image.hpp>
 #include <levelset_prep/textio/output_file.hpp>
@@ -22,11 +23,21 @@ using analyze::analyze_header;
 using analyze::analyze_image;
 
 // A voxel value as written in the ascii image: truncated toward zero, and
-// -2147483648 for a NaN or a value outside the 32-bit signed range.
-std::int32_t ascii_value(float value);
+// -2147483648 for a NaN or a value outside the 32-bit signed range. Inline:
+// it is the inner step of the image's formatting loop.
+inline std::int32_t ascii_value(float value) {
+    // 2^31 is exact as a float; every float below it and at or above -2^31
+    // truncates to a value in range. The negated test also catches NaN.
+    if (!(value >= -2147483648.0f && value < 2147483648.0f)) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(value);
+}
 
-// `image` must hold the nx*ny*nz samples its header announces.
-void put_ascii_image(textio::OutputFile& out, const analyze_image& image);
+// `image` must hold the nx*ny*nz samples its header announces. With
+// `threads` above 1, that many threads format slices of the image side by
+// side; the slices are written in order, so the bytes are the same.
+void put_ascii_image(textio::OutputFile& out, const analyze_image& image, int threads = 1);
 void put_size_line(textio::OutputFile& out, const analyze_header& header);
 void put_resolution_line(textio::OutputFile& out, const analyze_header& header);
 

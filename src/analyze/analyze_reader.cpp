@@ -65,7 +65,7 @@ ReadResult read_analyze_image(std::string_view name, analyze_image& image,
         details.compressed_problem = source.problem();
         details.announced = detail::announced_bytes(plan);
     } else if (status == ReadStatus::ok) {
-        status = detail::read_plain_samples(ifile.get(), plan, image);
+        status = detail::read_plain_samples(ifile.get(), plan, image, options.threads);
     }
     return detail::read_failure(status, image.header, details);
 }

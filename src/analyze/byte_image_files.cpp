@@ -40,13 +40,8 @@ ReadStatus read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
     // A pipe, a device or a file that looks too short: the buffer grows only
     // with the bytes that arrive.
     std::unique_ptr<unsigned char[]> held;
-    switch (read_growing(ifile, count, held)) {
-        case fill_result::complete:
-            break;
-        case fill_result::short_file:
-            return ReadStatus::image_too_short;
-        case fill_result::no_memory:
-            return ReadStatus::no_sample_buffer;
+    if (const ReadStatus status = read_growing(ifile, count, held); status != ReadStatus::ok) {
+        return status;
     }
     image.data.reset(held.release());
     return ReadStatus::ok;

@@ -23,21 +23,21 @@ std::optional<std::uint64_t> bytes_left(std::FILE* file) {
     return *end > start ? *end - start : 0;
 }
 
-fill_result read_growing(std::FILE* file, std::uint64_t needed,
-                         std::unique_ptr<unsigned char[]>& buffer) {
+ReadStatus read_growing(std::FILE* file, std::uint64_t needed,
+                        std::unique_ptr<unsigned char[]>& buffer) {
     std::uint64_t capacity = std::min(needed, first_capacity);
     buffer.reset(new (std::nothrow) unsigned char[capacity]);
-    if (!buffer) return fill_result::no_memory;
+    if (!buffer) return ReadStatus::no_sample_buffer;
     std::uint64_t got = 0;
     for (;;) {
         got += std::fread(buffer.get() + got, 1, capacity - got, file);
-        if (got == needed) return fill_result::complete;
-        if (got < capacity) return fill_result::short_file;  // end of file or a read error
+        if (got == needed) return ReadStatus::ok;
+        if (got < capacity) return ReadStatus::image_too_short;  // end of file or a read error
         // Full, and more is wanted: the file has shown this many bytes, so
         // twice as many may be asked for.
         const std::uint64_t larger = std::min(needed, 2 * capacity);
         std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[larger]);
-        if (!grown) return fill_result::no_memory;
+        if (!grown) return ReadStatus::no_sample_buffer;
         std::memcpy(grown.get(), buffer.get(), got);
         buffer = std::move(grown);
         capacity = larger;

@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 
+#include <levelset_prep/analyze/analyze_status.hpp>
+
 namespace levelset_prep::analyze {
 
 // The bytes from the current position to the end of `file`, or nothing when
@@ -23,13 +25,11 @@ namespace levelset_prep::analyze {
 // does not.
 std::optional<std::uint64_t> bytes_left(std::FILE* file);
 
-enum class fill_result { complete, short_file, no_memory };
-
 // Reads `needed` bytes of `file` into `buffer`, which starts small and
-// doubles (never beyond `needed`) while bytes keep arriving. complete:
-// `buffer` holds exactly the `needed` bytes. short_file: the file ended (or
-// failed) first. no_memory: a larger buffer could not be had.
-fill_result read_growing(std::FILE* file, std::uint64_t needed,
-                         std::unique_ptr<unsigned char[]>& buffer);
+// doubles (never beyond `needed`) while bytes keep arriving. ok: `buffer`
+// holds exactly the `needed` bytes. image_too_short: the file ended (or
+// failed) first. no_sample_buffer: a larger buffer could not be had.
+ReadStatus read_growing(std::FILE* file, std::uint64_t needed,
+                        std::unique_ptr<unsigned char[]>& buffer);
 
 }  // namespace levelset_prep::analyze

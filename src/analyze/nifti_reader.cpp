@@ -79,7 +79,7 @@ ReadResult read_nifti(std::FILE* file, analyze_image& image, const ReadOptions& 
         detail::plan_volume(plan, options.volume, details.volumes, check.vox_offset - header_size);
     if (status == ReadStatus::ok) {
         status = compressed ? detail::read_compressed_samples(source, plan, image)
-                            : detail::read_plain_samples(file, plan, image);
+                            : detail::read_plain_samples(file, plan, image, options.threads);
     }
     details.compressed_problem = source.problem();
     const std::uint64_t after_header = detail::announced_bytes(plan);

@@ -7,23 +7,71 @@
 #include <memory>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <levelset_prep/analyze/analyze_image.hpp>
 #include <levelset_prep/analyze/byte_order.hpp>
 
 namespace levelset_prep::analyze::detail {
 namespace {
 
-// `range` after seeing `values`. Kept out of line: inlined next to the
-// reads, the two values live across library calls and the compiler keeps
-// them in memory, which puts a store and a load on every sample's path.
-// Each select is one min or max instruction with the strict test's result.
-[[gnu::noinline]] SampleRange see(SampleRange range, const float* values, std::size_t count) {
+// `range` after seeing `values` one at a time, in file order. Each select
+// is one min or max instruction with the strict test's result.
+SampleRange see_each(SampleRange range, const float* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const float value = values[i];
         range.max = value > range.max ? value : range.max;
         range.min = value < range.min ? value : range.min;
     }
     return range;
+}
+
+// The same, sixteen samples a step. One running value carries a chain of
+// dependent min and max instructions through every sample; sixteen lanes,
+// each ranging every sixteenth sample with the same strict tests, keep the
+// processor busy, and the lanes are then ranged in turn. Only which of equal
+// values wins can differ, and equal floats are equal bits except for the two
+// zeros: where a zero becomes the new extreme, the first zero of `values` is
+// the one that one-at-a-time ranging keeps. Kept out of line: inlined next
+// to the reads, the range lives across library calls and the compiler keeps
+// it in memory.
+[[gnu::noinline]] SampleRange see(SampleRange range, const float* values, std::size_t count) {
+#if defined(__SSE2__)
+    constexpr std::size_t lanes = 16;
+    __m128 high[4], low[4];
+    for (int k = 0; k < 4; ++k) {
+        high[k] = _mm_set1_ps(range.max);
+        low[k] = _mm_set1_ps(range.min);
+    }
+    std::size_t i = 0;
+    for (; i + lanes <= count; i += lanes) {
+        for (int k = 0; k < 4; ++k) {
+            // _mm_max_ps(a, b) is a > b ? a : b, lane by lane.
+            const __m128 v = _mm_loadu_ps(values + i + 4 * k);
+            high[k] = _mm_max_ps(v, high[k]);
+            low[k] = _mm_min_ps(v, low[k]);
+        }
+    }
+    float highs[lanes], lows[lanes];
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_ps(highs + 4 * k, high[k]);
+        _mm_storeu_ps(lows + 4 * k, low[k]);
+    }
+    SampleRange seen = range;
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+        seen.max = highs[lane] > seen.max ? highs[lane] : seen.max;
+        seen.min = lows[lane] < seen.min ? lows[lane] : seen.min;
+    }
+    seen = see_each(seen, values + i, count - i);
+    auto first_zero = [&] { return *std::find(values, values + count, 0.0f); };
+    if (seen.max == 0.0f && seen.max > range.max) seen.max = first_zero();
+    if (seen.min == 0.0f && seen.min < range.min) seen.min = first_zero();
+    return seen;
+#else
+    return see_each(range, values, count);
+#endif
 }
 
 constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
@@ -59,6 +107,24 @@ ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* ou
         if (got < wanted) return ReadStatus::image_too_short;
     }
     return ReadStatus::ok;
+}
+
+// Samples stored as the bytes of a Value, in this machine's order or, with
+// `swap`, the other; read as Stored, an unsigned type of the same size.
+template <typename Stored, typename Value>
+ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out,
+                               SampleRange& range, bool swap) {
+    static_assert(sizeof(Stored) == sizeof(Value));
+    return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+        if constexpr (sizeof(Stored) == 2) {
+            if (swap) swap_bytes_16(stored);
+        } else if constexpr (sizeof(Stored) == 4) {
+            if (swap) swap_bytes_32(stored);
+        } else if constexpr (sizeof(Stored) == 8) {
+            if (swap) swap_bytes_64(stored);
+        }
+        return static_cast<float>(std::bit_cast<Value>(stored));
+    });
 }
 
 // Float samples go straight into `out` and are swapped there.
@@ -132,41 +198,24 @@ ReadStatus convert_samples(ByteSource& source, SampleType type, bool swap, std::
                            float* out, SampleRange& range) {
     switch (type) {
         case SampleType::u8:
-            return read_integer_samples<std::uint8_t>(
-                source, count, out, range, [](std::uint8_t s) { return static_cast<float>(s); });
+            return read_stored_samples<std::uint8_t, std::uint8_t>(source, count, out, range,
+                                                                   false);
         case SampleType::s8:
-            return read_integer_samples<std::int8_t>(
-                source, count, out, range, [](std::int8_t s) { return static_cast<float>(s); });
+            return read_stored_samples<std::uint8_t, std::int8_t>(source, count, out, range, false);
         case SampleType::u16:
-            return read_integer_samples<std::uint16_t>(source, count, out, range,
-                                                       [swap](std::uint16_t s) {
-                                                           if (swap) swap_bytes_16(s);
-                                                           return static_cast<float>(s);
-                                                       });
+            return read_stored_samples<std::uint16_t, std::uint16_t>(source, count, out, range,
+                                                                     swap);
         case SampleType::s16:
-            return read_integer_samples<std::uint16_t>(
-                source, count, out, range, [swap](std::uint16_t s) {
-                    if (swap) swap_bytes_16(s);
-                    return static_cast<float>(static_cast<std::int16_t>(s));
-                });
+            return read_stored_samples<std::uint16_t, std::int16_t>(source, count, out, range,
+                                                                    swap);
         case SampleType::s32:
-            return read_integer_samples<std::int32_t>(source, count, out, range,
-                                                      [swap](std::int32_t s) {
-                                                          if (swap) swap_bytes_32(s);
-                                                          return static_cast<float>(s);
-                                                      });
+            return read_stored_samples<std::uint32_t, std::int32_t>(source, count, out, range,
+                                                                    swap);
         case SampleType::u32:
-            return read_integer_samples<std::uint32_t>(source, count, out, range,
-                                                       [swap](std::uint32_t s) {
-                                                           if (swap) swap_bytes_32(s);
-                                                           return static_cast<float>(s);
-                                                       });
+            return read_stored_samples<std::uint32_t, std::uint32_t>(source, count, out, range,
+                                                                     swap);
         case SampleType::f64:
-            return read_integer_samples<std::uint64_t>(
-                source, count, out, range, [swap](std::uint64_t s) {
-                    if (swap) swap_bytes_64(s);
-                    return static_cast<float>(std::bit_cast<double>(s));
-                });
+            return read_stored_samples<std::uint64_t, double>(source, count, out, range, swap);
         case SampleType::f32:
             break;
     }

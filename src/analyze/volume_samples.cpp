@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "volume_samples.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include <levelset_prep/textio/large_array.hpp>
+#include <levelset_prep/textio/temporary_files.hpp>
 
 #include "image_file_bytes.hpp"
 
@@ -39,6 +46,31 @@ public:
 
 private:
     std::FILE* file_;
+};
+
+// Reads at its own offset and leaves the file's position alone, so that
+// several pieces of one file can be read at once. Like fread, it stops at
+// the end of the file or at the first failed read.
+class PieceSource final : public ByteSource {
+public:
+    PieceSource(int descriptor, std::uint64_t at) : descriptor_(descriptor), at_(at) {}
+    std::size_t read(void* out, std::size_t size, std::size_t count) override {
+        auto* bytes = static_cast<unsigned char*>(out);
+        const std::size_t wanted = size * count;
+        std::size_t got = 0;
+        while (got < wanted) {
+            const ssize_t n = pread(descriptor_, bytes + got, wanted - got,
+                                    static_cast<off_t>(at_ + got));  // at_ is inside the file
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        at_ += got;
+        return got / size;
+    }
+
+private:
+    int descriptor_;
+    std::uint64_t at_;
 };
 
 class MemorySource final : public ByteSource {
@@ -118,6 +150,89 @@ ReadStatus read_growing_volume(GzipSource& source, const SamplePlan& plan, analy
     }
 }
 
+// A piece smaller than this reads faster on the thread that has the file
+// open than a new thread starts.
+constexpr std::size_t least_piece = std::size_t{1} << 16;  // samples
+constexpr int most_pieces = 16;
+
+struct Piece {
+    std::size_t first = 0, count = 0;
+    SampleRange range;
+    ReadStatus status = ReadStatus::ok;
+};
+
+// The pieces `threads` threads read `count` samples in: as even as may be,
+// none smaller than least_piece; 1 means one thread reads them all.
+int piece_count(std::size_t count, int threads) {
+    const std::size_t most = std::min<std::size_t>(
+        count / least_piece, static_cast<std::size_t>(std::clamp(threads, 1, most_pieces)));
+    return static_cast<int>(std::max<std::size_t>(most, 1));
+}
+
+// Reads the volume's samples, which start at byte `start` of the regular file
+// `descriptor`, in `pieces` pieces at once. The range is joined with the
+// same strict tests that one thread applies sample by sample, so the first of
+// equal extremes (a -0.0 before a 0.0) is still the one kept. A buffer
+// missing is reported before a short read, as one thread, which takes its
+// buffer before reading, would.
+ReadStatus read_in_pieces(int descriptor, std::uint64_t start, const SamplePlan& plan, float* out,
+                          SampleRange& range, int pieces) {
+    std::array<Piece, most_pieces> piece;
+    const std::size_t each = plan.count / static_cast<std::size_t>(pieces);
+    const std::size_t longer = plan.count % static_cast<std::size_t>(pieces);
+    std::size_t first = 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(pieces); ++k) {
+        piece[k].first = first;
+        piece[k].count = each + (k < longer ? 1 : 0);
+        first += piece[k].count;
+    }
+    const std::size_t size = sample_size(plan.type);
+    const auto read_piece = [&](Piece& p) {
+        PieceSource source(descriptor, start + p.first * size);
+        p.status = convert_samples(source, plan.type, plan.swap, p.count, out + p.first, p.range);
+    };
+
+    std::array<std::thread, most_pieces> helpers;
+    {
+        // A new thread starts with its creator's signal mask: the handler
+        // that removes temporary files stays on the main thread.
+        const textio::SignalBlock block;
+        for (int k = 1; k < pieces; ++k) {
+            try {
+                helpers[static_cast<std::size_t>(k)] =
+                    std::thread(read_piece, std::ref(piece[static_cast<std::size_t>(k)]));
+            } catch (const std::system_error&) {
+                // No thread to be had: the piece is read below.
+            }
+        }
+    }
+    read_piece(piece[0]);
+    ReadStatus status = piece[0].status;
+    range = piece[0].range;
+    for (std::size_t k = 1; k < static_cast<std::size_t>(pieces); ++k) {
+        if (helpers[k].joinable()) {
+            helpers[k].join();
+        } else {
+            read_piece(piece[k]);
+        }
+        const SampleRange& seen = piece[k].range;
+        range.max = seen.max > range.max ? seen.max : range.max;
+        range.min = seen.min < range.min ? seen.min : range.min;
+        if (piece[k].status == ReadStatus::no_sample_buffer || status == ReadStatus::ok) {
+            status = piece[k].status;
+        }
+    }
+    return status;
+}
+
+// The descriptor of `file` when it is a regular file, else -1.
+int regular_descriptor(std::FILE* file) {
+    const int descriptor = fileno(file);
+    struct stat status {};
+    if (descriptor < 0 || fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+    return descriptor;
+}
+
 }  // namespace
 
 ReadStatus plan_volume(SamplePlan& plan, std::int64_t volume, std::int64_t volumes,
@@ -133,7 +248,8 @@ std::uint64_t announced_bytes(const SamplePlan& plan) {
     return sum(sum(plan.skip, volume_bytes(plan)), plan.after);
 }
 
-ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_image& image) {
+ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_image& image,
+                              int threads) {
     image.data.reset();
     if (plan.skip != 0 && !pass_over(file, plan.skip)) return ReadStatus::image_too_short;
     const std::uint64_t needed = volume_bytes(plan);
@@ -142,14 +258,27 @@ ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_i
     MemorySource from_memory(nullptr, 0);
     ByteSource* source = &from_file;
     const auto left = bytes_left(file);
+    const int pieces = piece_count(plan.count, threads);
+    const int descriptor = pieces > 1 && left && *left >= needed ? regular_descriptor(file) : -1;
+    const off_t start = descriptor >= 0 ? ftello(file) : -1;
+    if (start >= 0) {
+        image.data = textio::allocate_large<float>(plan.count);
+        if (!image.data) return ReadStatus::no_sample_buffer;
+        SampleRange range;
+        const auto from = static_cast<std::uint64_t>(start);
+        const ReadStatus status =
+            read_in_pieces(descriptor, from, plan, image.data.get(), range, pieces);
+        if (status != ReadStatus::ok) {
+            image.data.reset();
+            return status;
+        }
+        fseeko(file, static_cast<off_t>(from + needed), SEEK_SET);
+        attach(image, range);
+        return ReadStatus::ok;
+    }
     if (!left || *left < needed) {
-        switch (read_growing(file, needed, held)) {
-            case fill_result::complete:
-                break;
-            case fill_result::short_file:
-                return ReadStatus::image_too_short;
-            case fill_result::no_memory:
-                return ReadStatus::no_sample_buffer;
+        if (const ReadStatus status = read_growing(file, needed, held); status != ReadStatus::ok) {
+            return status;
         }
         from_memory = MemorySource(held.get(), static_cast<std::size_t>(needed));
         source = &from_memory;

@@ -44,7 +44,15 @@ std::uint64_t announced_bytes(const SamplePlan& plan);
 // can), then reads the samples. Returns ok (image.data and the range set),
 // no_sample_buffer or image_too_short; no data is attached on failure.
 // Bytes after the volume are not read.
-ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_image& image);
+//
+// With `threads` above 1, a regular file that holds the whole volume is read
+// in contiguous pieces on that many threads (at most), each piece read at
+// its own offset into its own part of the volume and ranged on its own; the
+// pieces' ranges are joined in file order. Everything read, the range (down
+// to which zero is kept) and the status are those of one thread, and the
+// file is left after the volume as one thread leaves it.
+ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_image& image,
+                              int threads = 1);
 
 // From compressed data: inflates and drops `skip` bytes, inflates the
 // samples straight into the volume, then inflates and drops the rest to

@@ -82,7 +82,9 @@ textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
     sample_nodes(nodes_z1, node_count, ls1, param, state.get());
     mark_survivors(tets_z1, tet_count, state.get(), survives.get());
 
-    // Renumber and copy the surviving nodes in their old order.
+    // Renumber and copy the surviving nodes in their old order. A survivor
+    // never moves back past an unread one, so the copies are safe in place
+    // (the output arrays may be the input ones).
     std::int32_t kept_nodes = 0;
     for (std::int64_t i = 0; i < node_count; ++i) {
         if ((state[i] & kept_bit) == 0) {

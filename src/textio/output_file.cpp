@@ -61,9 +61,7 @@ MaybeError OutputFile::open(std::string target) {
     return std::nullopt;
 }
 
-void OutputFile::flush_buffer() {
-    const char* data = buffer_.get();
-    std::size_t pending = static_cast<std::size_t>(cursor_ - data);
+void OutputFile::write_bytes(const char* data, std::size_t pending) {
     while (pending != 0 && write_errno_ == 0 && fd_ >= 0) {
         const ssize_t written = ::write(fd_, data, pending);
         if (written < 0) {
@@ -74,7 +72,49 @@ void OutputFile::flush_buffer() {
         data += written;
         pending -= static_cast<std::size_t>(written);
     }
+}
+
+void OutputFile::flush_buffer() {
+    write_bytes(buffer_.get(), static_cast<std::size_t>(cursor_ - buffer_.get()));
     cursor_ = buffer_.get();
+}
+
+void OutputFile::put_block(std::string_view text) {
+    if (text.size() <= static_cast<std::size_t>(limit_ - cursor_)) {
+        put(text);
+        return;
+    }
+    flush_buffer();
+    write_bytes(text.data(), text.size());
+}
+
+std::optional<std::uint64_t> OutputFile::claim_block(std::size_t size) {
+    if (!temporary_exists_ || fd_ < 0) return std::nullopt;
+    flush_buffer();
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    // Later buffered writes go after the block, as if it had been written.
+    if (here < 0 || ::lseek(fd_, here + static_cast<off_t>(size), SEEK_SET) < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(here);
+}
+
+void OutputFile::put_block_at(std::uint64_t offset, std::string_view text) {
+    const char* data = text.data();
+    std::size_t pending = text.size();
+    auto at = static_cast<off_t>(offset);
+    while (pending != 0 && block_errno_.load(std::memory_order_relaxed) == 0) {
+        const ssize_t written = ::pwrite(fd_, data, pending, at);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            int expected = 0;
+            block_errno_.compare_exchange_strong(expected, written < 0 ? errno : EIO);
+            return;
+        }
+        data += written;
+        at += written;
+        pending -= static_cast<std::size_t>(written);
+    }
 }
 
 void OutputFile::put_slow(std::string_view text) {
@@ -91,6 +131,7 @@ void OutputFile::put_slow(std::string_view text) {
 MaybeError OutputFile::finish() {
     if (fd_ < 0) return file_error(target_, "output file is not open");
     flush_buffer();
+    if (write_errno_ == 0) write_errno_ = block_errno_.load();
     if (::close(fd_) != 0 && write_errno_ == 0 && errno != EINTR) write_errno_ = errno;
     fd_ = -1;
     if (write_errno_ != 0) {

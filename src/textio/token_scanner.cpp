@@ -19,6 +19,10 @@ TokenScanner::TokenScanner(std::string_view text)
 
 bool TokenScanner::refill() {
     if (at_eof_ || failed_) return false;
+    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) {
+        failed_ = true;
+        return false;
+    }
     // Move the unfinished token (if any) to the front, then fill behind it.
     const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
     if (kept == capacity_) {

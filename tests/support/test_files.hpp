@@ -81,12 +81,16 @@ inline std::string shell_quote(const std::string& word) {
 }
 
 // Runs `program` with `args` inside `dir`; standard input is empty.
+// `environment` holds "NAME=value" settings for the program alone.
 inline RunResult run_program(const fs::path& dir, const std::string& program,
-                             const std::vector<std::string>& args) {
+                             const std::vector<std::string>& args,
+                             const std::vector<std::string>& environment = {}) {
     // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on
     // "literal" + std::string temporaries.
     std::string command = "cd ";
-    command.append(shell_quote(dir.string())).append(" && ").append(shell_quote(program));
+    command.append(shell_quote(dir.string())).append(" && env");
+    for (const std::string& setting : environment) command.append(" ").append(shell_quote(setting));
+    command.append(" ").append(shell_quote(program));
     for (const std::string& arg : args) command.append(" ").append(shell_quote(arg));
     const fs::path out = dir / ".stdout", err = dir / ".stderr";
     command.append(" </dev/null >").append(shell_quote(out.string()));

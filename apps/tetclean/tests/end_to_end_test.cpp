@@ -59,10 +59,11 @@ protected:
         write_file(dir / "ls.txt", in.grid);
         write_file(dir / "params.txt", in.params);
     }
-    RunResult run(const std::string& node_out = "out.node",
-                  const std::string& ele_out = "out.ele") {
-        return testing_support::run_program(
-            dir.path(), program, {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"});
+    RunResult run(const std::string& node_out = "out.node", const std::string& ele_out = "out.ele",
+                  std::vector<std::string> options = {}) {
+        options.insert(options.end(),
+                       {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"});
+        return testing_support::run_program(dir.path(), program, options);
     }
     std::vector<std::string> files() const {
         std::vector<std::string> names;
@@ -188,10 +189,12 @@ TEST_F(TetcleanRun, OptionsComeBeforeTheFiles) {
     ASSERT_EQ(testing_support::run_program(dir.path(), program, files).status, 0);
     const std::string node = read_file(dir / "out.node"), ele = read_file(dir / "out.ele");
     const std::string hint = "Try 'tetclean --help' for more information.\n";
+    const std::string not_a_count = "' is not a thread count (a whole number, 1 or more)\n";
     struct Case {
         std::vector<std::string> options;
         int status;
         std::string out, err;
+        std::vector<std::string> environment = {};
     };
     // clang-format off
     const Case cases[] = {
@@ -201,15 +204,30 @@ TEST_F(TetcleanRun, OptionsComeBeforeTheFiles) {
         {{"--bogus"}, 1, "", "tetclean: unrecognised option '--bogus'\n" + hint},
         {{"-q", "-x"}, 1, "", "tetclean: unrecognised option '-x'\n" + hint},
         {{"--quiet=yes"}, 1, "", "tetclean: option '--quiet' takes no value\n" + hint},
+        {{"--threads", "1"}, 0, full_run, ""},
+        {{"--threads=2"}, 0, full_run, ""},
+        {{"--threads", "64"}, 0, full_run, ""},  // more than a run can use
+        {{"--threads", "0"}, 1, "", "tetclean: --threads: '0" + not_a_count + hint},
+        {{"--threads", "-2"}, 1, "", "tetclean: --threads: '-2" + not_a_count + hint},
+        {{"--threads=1.5"}, 1, "", "tetclean: --threads: '1.5" + not_a_count + hint},
+        {{"--threads", "two"}, 1, "", "tetclean: --threads: 'two" + not_a_count + hint},
+        {{"--threads="}, 1, "", "tetclean: --threads: '" + not_a_count + hint},
+        {{"--"}, 0, full_run, "", {"LEVELSET_PREP_THREADS=2"}},
+        {{"--"}, 0, full_run, "", {"LEVELSET_PREP_THREADS="}},  // empty is not set
+        {{"--"}, 1, "", "tetclean: LEVELSET_PREP_THREADS: 'many" + not_a_count, {"LEVELSET_PREP_THREADS=many"}},
+        {{"--"}, 1, "", "tetclean: LEVELSET_PREP_THREADS: '0" + not_a_count, {"LEVELSET_PREP_THREADS=0"}},
+        // The option wins; the variable is then not looked at.
+        {{"--threads", "1"}, 0, full_run, "", {"LEVELSET_PREP_THREADS=many"}},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.options.front());
+        SCOPED_TRACE(c.options.back() + (c.environment.empty() ? "" : " " + c.environment[0]));
         fs::remove(dir / "out.node");
         fs::remove(dir / "out.ele");
         std::vector<std::string> args = c.options;
         args.insert(args.end(), files.begin(), files.end());
-        const RunResult result = testing_support::run_program(dir.path(), program, args);
+        const RunResult result =
+            testing_support::run_program(dir.path(), program, args, c.environment);
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.out, c.out);
         EXPECT_EQ(result.err, c.err);
@@ -345,19 +363,80 @@ TEST_F(TetcleanRun, InputFailures) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        Inputs in;
-        write(in);
-        c.change(in, dir.path());
-        if (fs::exists(dir / "params.txt")) write_file(dir / "params.txt", in.params);
-        if (fs::exists(dir / "in.node")) write_file(dir / "in.node", in.nodes);
-        if (fs::exists(dir / "in.ele")) write_file(dir / "in.ele", in.tets);
-        if (fs::exists(dir / "ls.txt")) write_file(dir / "ls.txt", in.grid);
-        const RunResult result = run();
-        EXPECT_EQ(result.status, 1) << c.what;
-        EXPECT_EQ(result.out, c.out) << c.what;
-        EXPECT_EQ(result.err, c.err) << c.what;
-        EXPECT_FALSE(fs::exists(dir / "out.node")) << c.what;
-        EXPECT_FALSE(fs::exists(dir / "out.ele")) << c.what;
+        for (const char* threads : {"1", "2"}) {
+            SCOPED_TRACE(std::string(c.what) + ", threads " + threads);
+            Inputs in;
+            write(in);
+            c.change(in, dir.path());
+            if (fs::exists(dir / "params.txt")) write_file(dir / "params.txt", in.params);
+            if (fs::exists(dir / "in.node")) write_file(dir / "in.node", in.nodes);
+            if (fs::exists(dir / "in.ele")) write_file(dir / "in.ele", in.tets);
+            if (fs::exists(dir / "ls.txt")) write_file(dir / "ls.txt", in.grid);
+            const RunResult result = run("out.node", "out.ele", {"--threads", threads});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, c.out);
+            EXPECT_EQ(result.err, c.err);
+            EXPECT_FALSE(fs::exists(dir / "out.node"));
+            EXPECT_FALSE(fs::exists(dir / "out.ele"));
+        }
+    }
+}
+
+// The element file is read beside the node and level-set files. Whichever
+// read ends first, the lines and the error are those of reading in turn:
+// the first bad file in the order node, element, level-set file. The long
+// element file (some 1.6 MB, more than one block) fails at its end, so the
+// other reads fail long before it.
+TEST_F(TetcleanRun, SeveralBadInputsReportTheFirstInTurn) {
+    std::string long_tets = "100000 4 1\n";
+    for (int j = 1; j < 100000; ++j) long_tets += std::to_string(j) + " 1 2 3 4 0\n";
+    const std::string bad_long_tets = long_tets + "100000 1 2 3 9 0\n";
+    const std::string bad_nodes = "5 3\n1 0 0 0\n2 0.5 zero 0\n3 1 0 0\n4 1.5 0 0\n5 2 0 0\n";
+    const std::string sizes = "started\nold sizes found: nodes 5 tets 100000\n";
+    const std::string node_error =
+        "tetclean: in.node: node record 2: y coordinate 'zero' is not a number\n";
+    const std::string element_error =
+        "tetclean: in.ele: element record 100000: fourth node number 9 is outside 1 to 5\n";
+    struct Case {
+        const char* what;
+        bool bad_nodes, bad_tets;
+        const char* grid;  // null: the good grid; "-": no file; "/": a folder
+        std::string out, err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"node and element files", true, true, nullptr, sizes, node_error},
+        {"all three", true, true, "1 2 3", sizes, node_error},
+        {"node file, level-set file missing", true, false, "-", sizes, node_error},
+        {"element and level-set files", false, true, "1 2 x", sizes + "nodes loaded\n", element_error},
+        {"element file, level-set file missing", false, true, "-", sizes + "nodes loaded\n", element_error},
+        {"element file, level-set file a folder", false, true, "/", sizes + "nodes loaded\n", element_error},
+        {"level-set file alone", false, false, "1 2 x", sizes + "nodes loaded\ntets loaded\n",
+         "tetclean: ls.txt: holds 2 values before 'x', which is not a number; the grid needs 32768 (32 x 32 x 32)\n"},
+        {"level-set file a folder", false, false, "/", sizes + "nodes loaded\ntets loaded\n",
+         "tetclean: ls.txt: holds 0 values before a read error (Is a directory); the grid needs 32768 (32 x 32 x 32)\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        for (const char* threads : {"1", "2"}) {
+            SCOPED_TRACE(std::string(c.what) + ", threads " + threads);
+            Inputs in;
+            if (c.bad_nodes) in.nodes = bad_nodes;
+            in.tets = c.bad_tets ? bad_long_tets : long_tets + "100000 1 2 3 4 0\n";
+            if (c.grid != nullptr) in.grid = c.grid;
+            write(in);
+            if (c.grid != nullptr && c.grid[0] == '-') fs::remove(dir / "ls.txt");
+            if (c.grid != nullptr && c.grid[0] == '/') {
+                fs::remove(dir / "ls.txt");
+                fs::create_directory(dir / "ls.txt");
+            }
+            const RunResult result = run("out.node", "out.ele", {"--threads", threads});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, c.out);
+            EXPECT_EQ(result.err, c.err);
+            EXPECT_FALSE(fs::exists(dir / "out.node"));
+            fs::remove_all(dir / "ls.txt");
+        }
     }
 }
 
@@ -374,16 +453,24 @@ TEST_F(TetcleanRun, OutputFailuresLeaveNoFileAndKeepInputs) {
         {"element file in missing folder, input as node output", "in.node", "no/out.ele",
          "tetclean: no/out.ele: cannot create output file: No such file or directory\n"},
         {"full device", "/dev/full", "out.ele", "tetclean: /dev/full: cannot write output file: No space left on device\n"},
+        {"element file on a full device", "out.node", "/dev/full", "tetclean: /dev/full: cannot write output file: No space left on device\n"},
+        // Two outputs fail: the node file's error comes first, as in turn,
+        // though the element file's open fails before the node file is written.
+        {"node file full, element file in a missing folder", "/dev/full", "no/out.ele",
+         "tetclean: /dev/full: cannot write output file: No space left on device\n"},
     };
     // clang-format on
     for (const Case& c : cases) {
-        write(Inputs{});
-        const RunResult result = run(c.node_out, c.ele_out);
-        EXPECT_EQ(result.status, 1) << c.what;
-        EXPECT_EQ(result.out, to_removal) << c.what;
-        EXPECT_EQ(result.err, c.err) << c.what;
-        EXPECT_EQ(files(), inputs_only) << c.what;
-        EXPECT_EQ(read_file(dir / "in.node"), Inputs{}.nodes) << c.what;
+        for (const char* threads : {"1", "2"}) {
+            SCOPED_TRACE(std::string(c.what) + ", threads " + threads);
+            write(Inputs{});
+            const RunResult result = run(c.node_out, c.ele_out, {"--threads", threads});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, to_removal);
+            EXPECT_EQ(result.err, c.err);
+            EXPECT_EQ(files(), inputs_only);
+            EXPECT_EQ(read_file(dir / "in.node"), Inputs{}.nodes);
+        }
     }
 }
 
@@ -412,16 +499,56 @@ TEST_F(TetcleanRun, OverlongFileNameIsRefusedBeforeReading) {
                               "...: file name is longer than 3999 characters\n");
 }
 
+// Outputs of several slices (4096 records each) on two threads: the bytes
+// of one thread.
+TEST_F(TetcleanRun, OutputsOfManySlicesAreTheOneThreadBytes) {
+    Inputs in;
+    in.nodes = "5000 3\n";
+    for (int i = 0; i < 5000; ++i) {
+        in.nodes += std::to_string(i + 1) + " " + std::to_string(i % 20 * 0.1) + " " +
+                    std::to_string(i / 20 % 20 * 0.1) + " " + std::to_string(i / 400 * 0.1) + "\n";
+    }
+    in.tets = "10000 4 1\n";
+    for (int j = 0; j < 10000; ++j) {
+        const int a = j % 4997 + 1;
+        in.tets += std::to_string(j + 1) + " " + std::to_string(a) + " " + std::to_string(a + 1) +
+                   " " + std::to_string(a + 2) + " " + std::to_string(a + 3) + " " +
+                   std::to_string(j % 3) + "\n";
+    }
+    in.grid = level_set({{on_x_axis(3), "0"}});
+    write(in);
+    std::string node_bytes[2], ele_bytes[2];
+    for (int threads = 1; threads <= 2; ++threads) {
+        const RunResult result = run("out.node", "out.ele", {"--threads", std::to_string(threads)});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        node_bytes[threads - 1] = read_file(dir / "out.node");
+        ele_bytes[threads - 1] = read_file(dir / "out.ele");
+    }
+    EXPECT_GT(node_bytes[0].size(), 4096u * 8);          // more than one slice of nodes
+    EXPECT_EQ(ele_bytes[0].substr(0, 9), "6699 4 1\n");  // most region-0 tetrahedra go
+    EXPECT_TRUE(node_bytes[1] == node_bytes[0]);
+    EXPECT_TRUE(ele_bytes[1] == ele_bytes[0]);
+}
+
 TEST_F(TetcleanRun, BundledExample) {
     const fs::path examples = EXAMPLES_DIR;
-    const RunResult result = testing_support::run_program(
-        dir.path(), program,
-        {(examples / "mesh.node").string(), (examples / "mesh.ele").string(), "out.node", "out.ele",
-         (examples / "levelset.txt").string(), (examples / "params.txt").string()});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("old sizes found: nodes 729 tets 3072\n"), std::string::npos);
-    EXPECT_EQ(read_file(dir / "out.node").substr(0, 6), "531 3\n");
-    EXPECT_EQ(read_file(dir / "out.ele").substr(0, 9), "2206 4 1\n");
+    std::string node_bytes[2], ele_bytes[2];
+    for (int threads = 1; threads <= 2; ++threads) {
+        const RunResult result = testing_support::run_program(
+            dir.path(), program,
+            {"--threads", std::to_string(threads), (examples / "mesh.node").string(),
+             (examples / "mesh.ele").string(), "out.node", "out.ele",
+             (examples / "levelset.txt").string(), (examples / "params.txt").string()});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_NE(result.out.find("old sizes found: nodes 729 tets 3072\n"), std::string::npos);
+        node_bytes[threads - 1] = read_file(dir / "out.node");
+        ele_bytes[threads - 1] = read_file(dir / "out.ele");
+    }
+    EXPECT_EQ(node_bytes[0].substr(0, 6), "531 3\n");
+    EXPECT_EQ(ele_bytes[0].substr(0, 9), "2206 4 1\n");
+    EXPECT_TRUE(node_bytes[1] == node_bytes[0]);
+    EXPECT_TRUE(ele_bytes[1] == ele_bytes[0]);
 }
 
 }  // namespace

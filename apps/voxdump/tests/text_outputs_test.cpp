@@ -2,9 +2,13 @@
 #include "text_outputs.hpp"
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <string>
 
 #include <gtest/gtest.h>
+
+#include "test_files.hpp"
 
 namespace {
 
@@ -31,6 +35,57 @@ TEST(TextOutputs, AsciiValueTruncatesAndMarksWhatDoesNotFit) {
         {-INFINITY, marker},
     };
     for (const auto& c : cases) EXPECT_EQ(ascii_value(c.value), c.expected) << c.value;
+}
+
+// The image formatted in slices on several threads is the one-thread text,
+// byte for byte: sizes below, at and around slice multiples, and more
+// threads than slices.
+TEST(TextOutputs, SlicedImageIsTheOneThreadText) {
+    testing_support::TempDir dir;
+    const std::int16_t sizes[][3] = {
+        {0, 5, 5}, {7, 3, 1}, {256, 256, 1}, {257, 256, 2}, {131, 67, 17}};
+    for (const auto& size : sizes) {
+        analyze_image image;
+        image.header.dim[1] = size[0];
+        image.header.dim[2] = size[1];
+        image.header.dim[3] = size[2];
+        const std::int64_t n = voxel_count(image.header);
+        image.data.reset(new float[static_cast<std::size_t>(n)]);
+        std::string expected;
+        for (std::int64_t i = 0; i < n; ++i) {
+            // Widths from one to eleven characters, so slices differ in length.
+            const float value =
+                i % 97 == 0 ? std::nanf("") : static_cast<float>((i * 7919) % 4000037) - 2000000.5f;
+            image.data[static_cast<std::size_t>(i)] = value;
+            expected += std::to_string(ascii_value(value)) + " ";
+        }
+        for (int threads : {1, 2, 3, 4, 9}) {
+            SCOPED_TRACE(std::to_string(n) + " voxels, " + std::to_string(threads) + " threads");
+            textio::OutputFile out;
+            ASSERT_FALSE(out.open((dir / "image.txt").string()));
+            put_ascii_image(out, image, threads);
+            ASSERT_FALSE(out.finish());
+            ASSERT_FALSE(out.commit());
+            EXPECT_TRUE(testing_support::read_file(dir / "image.txt") == expected);
+        }
+    }
+}
+
+// A write that fails while the slices are written is reported once, by
+// finish(), however many threads wrote.
+TEST(TextOutputs, SlicedImageOnAFullDevice) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    analyze_image image;
+    image.header.dim[1] = 300;
+    image.header.dim[2] = 300;
+    image.header.dim[3] = 3;
+    image.data.reset(new float[270000]());
+    textio::OutputFile out;
+    ASSERT_FALSE(out.open("/dev/full"));
+    put_ascii_image(out, image, 2);
+    const textio::MaybeError problem = out.finish();
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->message(), "/dev/full: cannot write output file: No space left on device");
 }
 
 }  // namespace

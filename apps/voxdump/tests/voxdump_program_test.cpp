@@ -4,6 +4,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +195,43 @@ TEST(VoxdumpProgram, QuietPrintsNoProgress) {
     EXPECT_EQ(failed.out, "");
     EXPECT_EQ(failed.err,
               "voxdump: none.hdr: cannot open header file: No such file or directory\n");
+}
+
+TEST(VoxdumpProgram, ThreadCounts) {
+    TempDir dir;
+    const std::string example = EXAMPLE_VOLUME;
+    const std::string not_a_count = "' is not a thread count (a whole number, 1 or more)\n";
+    const std::string hint = "Try 'voxdump --help' for more information.\n";
+    const std::string full_run = "program started\nmax_intensity = 4\nimg read\n0\n";
+    const auto one =
+        run_program(dir.path(), voxdump, {"--threads", "1", example, "1.txt", "s", "r"});
+    ASSERT_EQ(one.status, 0);
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<std::string> environment;
+        int status;
+        std::string out, err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--threads", "2"}, {}, 0, full_run, ""},
+        {{"--threads=3"}, {"LEVELSET_PREP_THREADS=x"}, 0, full_run, ""},
+        {{}, {"LEVELSET_PREP_THREADS=4"}, 0, full_run, ""},
+        {{"--threads", "0"}, {}, 1, "program started\n", "voxdump: --threads: '0" + not_a_count + hint},
+        {{}, {"LEVELSET_PREP_THREADS=+"}, 1, "program started\n", "voxdump: LEVELSET_PREP_THREADS: '+" + not_a_count},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {example, "n.txt", "s", "r"});
+        SCOPED_TRACE(args[0] + (c.environment.empty() ? "" : " " + c.environment[0]));
+        fs::remove(dir / "n.txt");
+        const auto run = run_program(dir.path(), voxdump, args, c.environment);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_TRUE(read_file(dir / "n.txt") == (c.status == 0 ? read_file(dir / "1.txt") : ""));
+    }
 }
 
 TEST(VoxdumpProgram, OverlongNamesReadNothing) {

@@ -57,6 +57,9 @@ namespace levelset_prep::analyze {
 struct ReadOptions {
     bool signed_16bit = false;  // datatype 4 as -32768..32767 rather than 0..65535
     std::int64_t volume = 1;    // the volume of a series to read, from 1
+    // The threads an uncompressed image file that is a regular file may be
+    // read on, at most; the result is the same whatever the count.
+    int threads = 1;
 };
 
 ReadResult read_analyze_image(std::string_view name, analyze_image& image,

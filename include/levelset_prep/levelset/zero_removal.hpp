@@ -24,7 +24,9 @@ inline constexpr float near_surface_threshold = 6.0f;
 
 // The input arrays hold nodes_number[1] nodes and tets_number[1] tetrahedra
 // whose node indices lie in 0 .. nodes_number[1]-1; the output arrays have
-// the same capacity. `on_cast` is called once,
+// the same capacity, and may be the input arrays themselves: the survivors
+// are then moved to the front in place, which spares a run the memory of a
+// second copy of the mesh. `on_cast` is called once,
 // before the level set is sampled (tetclean prints "making cast" there); the
 // region and cast passes then run as one sweep over the tetrahedra. Where
 // `new_index` is given (nodes_number[1] entries), it is left holding each

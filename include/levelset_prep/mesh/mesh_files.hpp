@@ -32,6 +32,7 @@
 // applies, the record (counted from 1) and the value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -39,6 +40,7 @@
 
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::mesh {
@@ -143,5 +145,22 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
                                         const std::string& ele_file_out,
                                         std::span<const std::string> inputs = {},
                                         const MeshOutputOptions& options = {});
+
+// The text of the files in pieces, byte for byte what write_nodes_and_tets
+// writes, for a caller that lays out slices of a file on several threads:
+// a mesh file is its header line ("N 3", "T 4 1") and then its records,
+// numbered from 1; the node map is its lines alone. Each function writes at
+// `text` and returns the end; the records_text functions write records
+// first .. last-1 (record numbers first+1 .. last), each in at most
+// record_text_bytes, node_map_text the lines of input nodes first .. last-1.
+inline constexpr std::size_t record_text_bytes = 6 * (textio::max_number_chars + 1);
+char* node_header_text(char* text, std::int32_t count);
+char* element_header_text(char* text, std::int32_t count);
+char* node_records_text(char* text, const double* nodes, std::int64_t first, std::int64_t last,
+                        bool full_precision);
+char* element_records_text(char* text, const std::int32_t* tets, std::int64_t first,
+                           std::int64_t last);
+char* node_map_text(char* text, const std::int32_t* new_index, std::int64_t first,
+                    std::int64_t last);
 
 }  // namespace levelset_prep::mesh

@@ -19,9 +19,11 @@
 // Every error names the target file and the system's reason.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -68,6 +70,22 @@ public:
         cursor_ = format_general(cursor_, value);
     }
 
+    // Text laid out elsewhere in a large block (a slice formatted on another
+    // thread): the same bytes as put(), but a block that would fill the
+    // buffer is written from where it lies, after what is buffered, instead
+    // of being copied first.
+    void put_block(std::string_view text);
+
+    // The same for slices written by several threads at once. In the
+    // slices' order, one call at a time, claim_block() says where the next
+    // `size` bytes go, after everything put so far; put_block_at() then
+    // writes them there from any thread, while other threads write theirs.
+    // Only a regular file (a temporary beside its target) takes positioned
+    // writes: for a pipe or a device claim_block() returns nothing, and the
+    // slice must be put in order with put_block().
+    std::optional<std::uint64_t> claim_block(std::size_t size);
+    void put_block_at(std::uint64_t offset, std::string_view text);
+
     // For loops that write many numbers: reserve() makes room for `bytes`
     // (far below the 1 MiB buffer) and returns where they go; the loop
     // writes through its own pointer, which the compiler can keep in a
@@ -95,6 +113,7 @@ private:
     }
     void put_slow(std::string_view text);
     void flush_buffer();
+    void write_bytes(const char* data, std::size_t size);
     void discard();
     void close_file();
 
@@ -112,6 +131,9 @@ private:
     char* cursor_ = nullptr;
     char* limit_ = nullptr;
     int write_errno_ = 0;  // first failed write, 0 when all went through
+    // A failed positioned write, kept apart because several threads may
+    // fail at once; finish() reports it as any other.
+    std::atomic<int> block_errno_{0};
     bool finished_ = false;
     bool committed_ = false;
 };

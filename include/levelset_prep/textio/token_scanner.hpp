@@ -15,6 +15,7 @@
 // such a token to next().
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -68,6 +69,11 @@ public:
     // a blank, or at the very end of the input.
     bool token_ends_at(const char* end) const { return end != end_ ? is_blank(*end) : at_eof_; }
 
+    // Makes the scanner stop once `stop` is set, as if the file could not be
+    // read further; it is looked at before every block is read. Lets a run
+    // abandon a read on another thread. `stop` must outlive the scanner.
+    void stop_when(const std::atomic<bool>& stop) { stop_ = &stop; }
+
     bool failed() const { return failed_; }
     bool token_too_long() const { return too_long_; }
     // The block could not be allocated; nothing was read.
@@ -86,6 +92,7 @@ private:
     std::string_view peek_slow(std::size_t lookahead);  // peek() near the end of a block
 
     std::FILE* file_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
     std::unique_ptr<char[]> storage_;
     std::size_t capacity_ = 0;
     const char* begin_ = nullptr;

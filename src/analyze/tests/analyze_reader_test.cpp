@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -186,6 +187,56 @@ TEST(AnalyzeReader, VolumesOfSeveralChunks) {
             EXPECT_EQ(status_number(read_analyze_image((dir / "v").string(), cut, false).status),
                       5);
         }
+    }
+}
+
+// The range is what comparing each sample in file order with strict tests
+// gives: a NaN changes nothing, and of two equal extremes the first stays,
+// which tells the zeros apart. Samples are ranged sixteen at a time, in
+// chunks of 65536; the cases put the deciding samples in different lanes,
+// in the tail after the last sixteen, and on both sides of a chunk's end.
+TEST(AnalyzeReader, RangeIsTheFirstOfEqualExtremes) {
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::int16_t nx, ny;
+        float fill;
+        std::vector<std::pair<int, float>> set;  // sample index, value
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"-0 before +0 as the largest", 40, 1, -1.0f, {{3, -0.0f}, {20, 0.0f}}},
+        {"+0 before -0 as the largest", 40, 1, -1.0f, {{4, 0.0f}, {21, -0.0f}}},
+        {"-0 before +0 as the smallest", 40, 1, 1.0f, {{17, -0.0f}, {18, 0.0f}}},
+        {"+0 before -0 as the smallest", 40, 1, 1.0f, {{0, 0.0f}, {39, -0.0f}}},
+        {"zeros in the tail", 37, 1, -1.0f, {{33, -0.0f}, {36, 0.0f}}},
+        {"NaN all but one", 50, 1, nan, {{29, 2.5f}}},
+        {"all NaN keeps the start", 20, 1, nan, {}},
+        {"beyond the 32-bit start values", 33, 1, 3e9f, {{5, -3e9f}}},
+        {"-0 at a chunk's end, +0 after it", 1640, 40, -2.0f, {{65535, -0.0f}, {65536, 0.0f}}},
+        {"+0 in a later chunk after -0 won", 1311, 100, -2.0f, {{100, -0.0f}, {131090, 0.0f}}},
+        {"largest in the second chunk", 1640, 40, -2.0f, {{7, 0.0f}, {65590, 0.5f}}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<float> samples(static_cast<std::size_t>(c.nx * c.ny), c.fill);
+        for (const auto& [index, value] : c.set) samples[static_cast<std::size_t>(index)] = value;
+        float min = 2147483648.0f, max = -2147483648.0f;
+        for (float value : samples) {
+            if (value > max) max = value;
+            if (value < min) min = value;
+        }
+        write_pair(dir / "v",
+                   header_bytes({.nx = c.nx, .ny = c.ny, .datatype = 16, .bitpix = 32},
+                                byte_order::little),
+                   sample_bytes<float>(samples, byte_order::little));
+        analyze_image image;
+        ASSERT_EQ(status_number(read_analyze_image((dir / "v").string(), image, false).status), 0);
+        EXPECT_EQ(std::signbit(image.max_intensity), std::signbit(max));
+        EXPECT_EQ(std::signbit(image.min_intensity), std::signbit(min));
+        EXPECT_EQ(image.max_intensity, max);
+        EXPECT_EQ(image.min_intensity, min);
     }
 }
 

@@ -57,6 +57,18 @@ struct Scene {
         tets_out.resize(5 * static_cast<std::size_t>(param.tets_number_out[1]));
         result.nodes = nodes_out;
         result.tets = tets_out;
+
+        // The same clean-up in place, as tetclean runs it, must give the same.
+        RunParameters in_place_param = param;
+        std::vector<double> nodes_in_place = nodes;
+        std::vector<std::int32_t> tets_in_place = tets;
+        EXPECT_FALSE(levelset::remove_zeros(nodes_in_place.data(), nodes_in_place.data(),
+                                            tets_in_place.data(), tets_in_place.data(), grid.data(),
+                                            in_place_param));
+        nodes_in_place.resize(nodes_out.size());
+        tets_in_place.resize(tets_out.size());
+        EXPECT_EQ(nodes_in_place, result.nodes);
+        EXPECT_EQ(tets_in_place, result.tets);
         return result;
     }
 };

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -284,7 +286,29 @@ WrittenMesh write_mesh(const std::vector<double>& nodes, const std::vector<std::
     const auto error = mesh::write_nodes_and_tets(
         nodes.data(), tets.data(), param, 1, (dir / "o.node").string(), (dir / "o.ele").string());
     EXPECT_FALSE(error);
-    return {read_file(dir / "o.node"), read_file(dir / "o.ele")};
+    const WrittenMesh written{read_file(dir / "o.node"), read_file(dir / "o.ele")};
+
+    // The same text from the pieces, records cut after the first and the
+    // third, as slices laid out on several threads cut them.
+    const std::int64_t node_count = param.nodes_number_out[1], tet_count = param.tets_number_out[1];
+    std::vector<char> text(64 + mesh::record_text_bytes *
+                                    static_cast<std::size_t>(std::max(node_count, tet_count)));
+    std::string node_text, tet_text;
+    char* end = mesh::node_header_text(text.data(), param.nodes_number_out[1]);
+    node_text.assign(text.data(), end);
+    end = mesh::element_header_text(text.data(), param.tets_number_out[1]);
+    tet_text.assign(text.data(), end);
+    for (auto [first, last] : {std::pair<std::int64_t, std::int64_t>{0, 1}, {1, 3}, {3, 1 << 30}}) {
+        end = mesh::node_records_text(text.data(), nodes.data(), std::min(first, node_count),
+                                      std::min(last, node_count), false);
+        node_text.append(text.data(), end);
+        end = mesh::element_records_text(text.data(), tets.data(), std::min(first, tet_count),
+                                         std::min(last, tet_count));
+        tet_text.append(text.data(), end);
+    }
+    EXPECT_EQ(node_text, written.nodes);
+    EXPECT_EQ(tet_text, written.tets);
+    return written;
 }
 
 TEST(WriteNodesAndTets, FormatsLikeADefaultStream) {
@@ -314,6 +338,16 @@ TEST(WriteNodesAndTets, FullPrecisionAndNodeMap) {
               "2 3\n1 0.1 11.012923172151728 -1e-05\n2 1e+22 5e-324 -0\n");
     EXPECT_EQ(read_file(dir / "o.ele"), "1 4 1\n1 1 2 1 2 3\n");
     EXPECT_EQ(read_file(dir / "o.map"), "0\n1\n0\n2\n");
+
+    // The same from the pieces, the coordinates in full.
+    std::vector<char> text(4 * mesh::record_text_bytes);
+    char* end = mesh::node_header_text(text.data(), 2);
+    end = mesh::node_records_text(end, nodes.data(), 0, 1, true);
+    end = mesh::node_records_text(end, nodes.data(), 1, 2, true);
+    EXPECT_EQ(std::string(text.data(), end), read_file(dir / "o.node"));
+    end = mesh::node_map_text(text.data(), new_index.data(), 0, 3);
+    end = mesh::node_map_text(end, new_index.data(), 3, 4);
+    EXPECT_EQ(std::string(text.data(), end), read_file(dir / "o.map"));
 
     std::vector<double> back;
     ASSERT_FALSE(nodes_from(read_file(dir / "o.node"), 2, back));

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,32 @@ TEST_F(OutputFileTest, TargetAppearsOnlyOnCommit) {
     ASSERT_FALSE(out.commit());
     EXPECT_EQ(read_all(target), "header -42 123.457\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
+}
+
+// Blocks that fit the buffer are copied into it, larger ones are written
+// from where they lie after it: either way the bytes come out in order.
+TEST_F(OutputFileTest, BlocksAndSmallPiecesKeepTheirOrder) {
+    const std::size_t mib = std::size_t{1} << 20;
+    const std::vector<std::size_t> sizes[] = {
+        {10, mib - 5, 3, 2 * mib, 1, mib, mib + 1},
+        {mib, mib},
+        {0, 7},
+    };
+    for (const auto& blocks : sizes) {
+        const fs::path target = dir / "blocks.txt";
+        textio::OutputFile out;
+        ASSERT_FALSE(out.open(target.string()));
+        std::string expected;
+        for (std::size_t k = 0; k < blocks.size(); ++k) {
+            const std::string block(blocks[k], static_cast<char>('a' + k));
+            out.put('|');
+            out.put_block(block);
+            expected += '|' + block;
+        }
+        ASSERT_FALSE(out.finish());
+        ASSERT_FALSE(out.commit());
+        EXPECT_TRUE(read_all(target) == expected) << blocks.size();
+    }
 }
 
 TEST_F(OutputFileTest, AbandonedFileLeavesTargetUntouched) {

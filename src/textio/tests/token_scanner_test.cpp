@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -55,6 +56,40 @@ TEST(TokenScanner, TokenLongerThanABlockFails) {
     const auto tokens = tokens_from_file("1 2 123456789012345 3", 8, failed);
     EXPECT_EQ(tokens, (std::vector<std::string>{"1", "2"}));
     EXPECT_TRUE(failed);
+}
+
+// A stop set while a file is read ends the scan at the next block read, as a
+// failed read; the whole tokens of the block in hand are still handed out.
+TEST(TokenScanner, StopEndsTheScanAtTheNextBlock) {
+    // 7-byte blocks: "1 2 3 4", then "4 5 6 7" (the unfinished "4" moved to
+    // the front), ...
+    const std::string text = "1 2 3 4 5 6 7 8 9 10 11 12";
+    const struct {
+        int stop_after;  // tokens read before the stop is set; -1 never
+        std::vector<std::string> tokens;
+        bool failed;
+    } cases[] = {
+        {0, {}, true},
+        {1, {"1", "2", "3"}, true},
+        {5, {"1", "2", "3", "4", "5", "6"}, true},
+        {-1, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}, false},
+    };
+    for (const auto& c : cases) {
+        std::FILE* file = std::tmpfile();
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::rewind(file);
+        std::atomic<bool> stop{c.stop_after == 0};
+        textio::TokenScanner scanner(file, 7);
+        scanner.stop_when(stop);
+        std::vector<std::string> tokens;
+        for (std::string_view token = scanner.next(); !token.empty(); token = scanner.next()) {
+            tokens.emplace_back(token);
+            if (static_cast<int>(tokens.size()) == c.stop_after) stop = true;
+        }
+        EXPECT_EQ(tokens, c.tokens) << c.stop_after;
+        EXPECT_EQ(scanner.failed(), c.failed) << c.stop_after;
+        std::fclose(file);
+    }
 }
 
 TEST(TokenScanner, EmptyAndBlankInputHaveNoTokens) {

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+#include "sliced_output.hpp"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_files.hpp"
+
+namespace {
+
+using levelset_prep::console::SlicedText;
+using levelset_prep::console::write_in_slices;
+using levelset_prep::textio::OutputFile;
+
+// Slice k of text t: its own letters, of a length that varies from slice to
+// slice, so that a slice out of order or twice shows.
+std::string slice_text(std::size_t t, std::int64_t k) {
+    return std::string(static_cast<std::size_t>(1 + (k * 7919) % 61), static_cast<char>('a' + t)) +
+           std::to_string(k) + "\n";
+}
+
+TEST(SlicedOutput, EveryTextInOrderWhateverTheThreads) {
+    testing_support::TempDir dir;
+    const std::vector<std::int64_t> slice_counts[] = {{1}, {500}, {3, 0, 200}, {97, 1, 350}};
+    for (const auto& counts : slice_counts) {
+        for (int threads : {1, 2, 3, 8}) {
+            SCOPED_TRACE(std::to_string(counts.size()) + " texts, " + std::to_string(threads) +
+                         " threads");
+            std::vector<OutputFile> outputs(counts.size());
+            std::vector<SlicedText> texts;
+            std::vector<std::string> expected(counts.size());
+            for (std::size_t t = 0; t < counts.size(); ++t) {
+                ASSERT_FALSE(outputs[t].open((dir / ("t" + std::to_string(t))).string()));
+                for (std::int64_t k = 0; k < counts[t]; ++k) expected[t] += slice_text(t, k);
+                texts.push_back({&outputs[t], counts[t], [t](char* buffer, std::int64_t k) {
+                                     const std::string text = slice_text(t, k);
+                                     return text.copy(buffer, text.size()) + buffer;
+                                 }});
+            }
+            ASSERT_TRUE(write_in_slices(texts, 128, threads));
+            for (std::size_t t = 0; t < counts.size(); ++t) {
+                ASSERT_FALSE(outputs[t].finish());
+                ASSERT_FALSE(outputs[t].commit());
+                EXPECT_TRUE(testing_support::read_file(dir / ("t" + std::to_string(t))) ==
+                            expected[t])
+                    << t;
+            }
+        }
+    }
+}
+
+// Text put before and after the slices stays around them, whether the
+// slices go to a regular file at their places or to a pipe in turn.
+TEST(SlicedOutput, TextAroundTheSlicesKeepsItsPlace) {
+    testing_support::TempDir dir;
+    for (const bool regular : {true, false}) {
+        SCOPED_TRACE(regular ? "regular file" : "device");
+        const std::string name = regular ? (dir / "t").string() : "/dev/null";
+        OutputFile out;
+        ASSERT_FALSE(out.open(name));
+        const std::optional<std::uint64_t> none = out.claim_block(0);
+        EXPECT_EQ(none.has_value(), regular);
+        out.put("head\n");
+        std::string expected = "head\n";
+        for (std::int64_t k = 0; k < 40; ++k) expected += slice_text(0, k);
+        const SlicedText text{&out, 40, [](char* buffer, std::int64_t k) {
+                                  const std::string laid_out = slice_text(0, k);
+                                  return laid_out.copy(buffer, laid_out.size()) + buffer;
+                              }};
+        ASSERT_TRUE(write_in_slices({&text, 1}, 128, 2));
+        out.put("tail\n");
+        ASSERT_FALSE(out.finish());
+        ASSERT_FALSE(out.commit());
+        if (regular) {
+            EXPECT_TRUE(testing_support::read_file(dir / "t") == expected + "tail\n");
+        }
+    }
+}
+
+}  // namespace
