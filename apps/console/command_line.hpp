@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The command line both programs take: options first, then the file names.
+// The command line both programs take, read as GNU tools read theirs.
 //
 //   program [OPTION]... FILE...
 //
-// Options are GNU-style: "--name", "--name VALUE" or "--name=VALUE", and a
-// short form "-q" where one exists. Every argument before the file names
-// that starts with '-' is an option; "--" ends the options, so a file name
-// may start with '-'. Both programs take -q/--quiet, -h/--help and
-// --version besides their own options.
+// Every argument that starts with '-' (but "-" alone) is an option, before,
+// between or after the file names: "--name", "--name VALUE",
+// "--name=VALUE", or any unambiguous start of a name ("--full" for
+// "--full-precision"); short forms such as "-q" may be bundled ("-qh").
+// "--" ends the options, so that a file name may start with '-'. Both
+// programs take -q/--quiet, -h/--help and --version besides their own.
 #pragma once
 
 #include <span>
@@ -35,7 +36,7 @@ struct Program {
     const char* summary;      // what it does, a line or two, for --help
     const char* usage_words;  // the file names as the usage line shows them, with a leading blank
     std::span<const FileArgument> files;
-    std::span<const Option> options;  // the program's own
+    std::span<const Option* const> options;  // the program's own, in the order --help lists them
 };
 
 // The options that every program takes.
@@ -48,15 +49,18 @@ struct CommandLine {
     enum class Action { run, help, version, bad_option } action = Action::run;
     // The options given, in order, each with its value ("" for a flag).
     std::vector<std::pair<const Option*, std::string>> options;
-    std::vector<char*> files;  // the arguments after the options
+    std::vector<char*> files;  // the other arguments, in order
     std::string problem;       // for bad_option: "unrecognised option '--bogus'"
 
     bool has(const Option& option) const;
+    // The value given last to `option`, or null when it was not given.
+    const std::string* value(const Option& option) const;
 };
 
 // Reads argv[1..argc-1]. The first -h/--help or --version decides the action,
-// whatever follows; an unknown option, or one without its value, is
-// bad_option.
+// whatever follows; the first option that is unknown, ambiguous, given a
+// value it does not take or missing its value makes it bad_option. It may
+// be called any number of times.
 CommandLine parse_command_line(int argc, char** argv, const Program& program);
 
 // GNU-style help on standard output: usage, what the program does, one line

@@ -36,13 +36,7 @@ ThreadCount choose_threads(const CommandLine& line, const char* variable, unsign
                            int most) {
     ThreadCount count;
     int wanted = hardware == 0 ? 1 : static_cast<int>(hardware < 1024 ? hardware : 1024);
-    const std::string* given = nullptr;
-    for (const auto& option : line.options) {
-        // A program's table holds its own copy of the option.
-        if (std::string_view(option.first->name) == threads_option.name) {
-            given = &option.second;  // the last one counts
-        }
-    }
+    const std::string* given = line.value(threads_option);  // the last one counts
     if (given != nullptr) {
         count.source = ThreadCount::Source::option;
         wanted = thread_value(*given);

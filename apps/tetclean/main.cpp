@@ -8,6 +8,8 @@
 //
 // The main reads the command line and reports; clean_mesh_files sequences the
 // steps, and the work is in the libraries. A run uses mesh level 1 only.
+#include <string>
+
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/output_target.hpp>
 
@@ -31,13 +33,12 @@ const console::FileArgument file_arguments[] = {
     {"parameters_file", "parameter file; its first three numbers: grid extents"},
 };
 
-const console::Option own_options[] = {
-    {"node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"},
-    {"full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"},
-    console::threads_option,
-};
-const console::Option& node_map_option = own_options[0];
-const console::Option& full_precision_option = own_options[1];
+constexpr console::Option node_map_option{
+    "node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"};
+constexpr console::Option full_precision_option{
+    "full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"};
+constexpr const console::Option* own_options[] = {&node_map_option, &full_precision_option,
+                                                  &console::threads_option};
 
 const console::Program program{
     "tetclean",
@@ -83,9 +84,7 @@ int run(char* const* names, const CleanRunOptions& options) {
 // The run as the command line asks for it.
 int run_command_line(const console::CommandLine& line, int threads) {
     CleanRunOptions options;
-    for (const auto& [option, value] : line.options) {
-        if (option == &node_map_option) options.node_map = value;
-    }
+    if (const std::string* map = line.value(node_map_option)) options.node_map = *map;
     options.full_precision = line.has(full_precision_option);
     options.threads = threads;
     return run(line.files.data(), options);

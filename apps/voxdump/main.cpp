@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,14 +50,12 @@ const console::FileArgument file_arguments[] = {
     {"ascii_resolution_file", "receives the three voxel spacings"},
 };
 
-const console::Option program_options[] = {
-    {"volume", 0, "N", "write volume N (from 1) of a 4-D series; default 1"},
-    {"signed-16bit", 0, nullptr, "read datatype 4 as signed (-32768 to 32767)"},
-    console::threads_option,
-};
-// The command line names an option by its entry in the table.
-const console::Option& volume_option = program_options[0];
-const console::Option& signed_option = program_options[1];
+constexpr console::Option volume_option{"volume", 0, "N",
+                                        "write volume N (from 1) of a 4-D series; default 1"};
+constexpr console::Option signed_option{"signed-16bit", 0, nullptr,
+                                        "read datatype 4 as signed (-32768 to 32767)"};
+constexpr const console::Option* program_options[] = {&volume_option, &signed_option,
+                                                      &console::threads_option};
 
 const console::Program program{
     "voxdump",
@@ -120,92 +119,106 @@ void note_first_volume(const std::string& name, const analyze_header& header) {
                                                       " was written; --volume N writes another"));
 }
 
-int run(char* const* names, const ReadOptions& options, bool volume_chosen, int threads) {
+// The refusals before anything is read: a name too long, an empty output
+// name, two outputs naming one file.
+textio::MaybeError check_names(char* const* names) {
     if (const char* name = console::overlong_argument(names, 4)) {
-        return fail(textio::file_error(textio::shortened_name(name),
-                                       "file name is longer than 3999 characters"));
+        return textio::file_error(textio::shortened_name(name),
+                                  "file name is longer than 3999 characters");
     }
-    if (auto problem = textio::check_output_names({{"ascii_image_file", names[1]},
-                                                   {"ascii_size_file", names[2]},
-                                                   {"ascii_resolution_file", names[3]}})) {
-        return fail(*problem);
-    }
-    const std::string image_input_file = names[0];
-    const std::string image_output_file = names[1];
-    const std::string size_file = names[2];
-    const std::string resolution_file = names[3];
+    return textio::check_output_names({{"ascii_image_file", names[1]},
+                                       {"ascii_size_file", names[2]},
+                                       {"ascii_resolution_file", names[3]}});
+}
 
-    const bool nifti = names_nifti_file(image_input_file);
-    const std::optional<PairNames> pair = pair_names(image_input_file);
-    if (!nifti && !pair) {
-        return fail(textio::file_error(textio::shortened_name(image_input_file),
-                                       "header or image file name would be longer than 1023 "
-                                       "characters"));
-    }
+// The volume to read: a NIfTI-1 file, or a pair with these names.
+struct VolumeInput {
+    std::string name;
+    bool nifti = false;
+    std::optional<PairNames> pair;
+};
 
-    auto image = std::make_unique<analyze_image>();
-    const ReadResult read = nifti ? read_nifti_image(image_input_file, *image, options)
-                                  : read_analyze_image(image_input_file, *image, options);
+// The files a run reads, which an output must not replace before they are
+// flushed; for a pair, the image file is looked up on the disk.
+std::vector<std::string> files_read(const VolumeInput& input) {
+    return input.nifti ? std::vector<std::string>{input.name}
+                       : std::vector<std::string>{input.pair->header, pair_image_file(*input.pair)};
+}
+
+// Reads the volume and says so: its largest value when it was read, then
+// "img read" and the read status either way.
+textio::MaybeError read_volume(const VolumeInput& input, const ReadOptions& options,
+                               analyze_image& image) {
+    const ReadResult read = input.nifti ? read_nifti_image(input.name, image, options)
+                                        : read_analyze_image(input.name, image, options);
     if (read.ok()) {
         char line[64] = "max_intensity = ";
-        *textio::format_general(line + std::strlen(line), image->max_intensity) = '\0';
+        *textio::format_general(line + std::strlen(line), image.max_intensity) = '\0';
         say(line);
     }
     say("img read");
     char status_line[textio::max_number_chars + 1];
     *textio::format_int(status_line, status_number(read.status)) = '\0';
     say(status_line);
-    if (!read.ok()) return fail(*read.error);
+    return read.ok() ? std::nullopt : read.error;
+}
 
+// Writes the three text files into temporaries beside their targets and
+// puts them in place together, or none of them.
+textio::MaybeError write_outputs(char* const* names, const analyze_image& image,
+                                 const VolumeInput& input, int threads) {
     textio::OutputFile image_out, size_out, resolution_out;
-    const analyze_header& header = image->header;
-    if (auto problem = write_text(image_out, image_output_file, [&](textio::OutputFile& out) {
-            put_ascii_image(out, *image, threads);
+    const analyze_header& header = image.header;
+    if (auto problem = write_text(image_out, names[1], [&](textio::OutputFile& out) {
+            put_ascii_image(out, image, threads);
         })) {
-        return fail(*problem);
+        return problem;
     }
-    if (auto problem = write_text(size_out, size_file,
+    if (auto problem = write_text(size_out, names[2],
                                   [&](textio::OutputFile& out) { put_size_line(out, header); })) {
-        return fail(*problem);
+        return problem;
     }
-    if (auto problem = write_text(resolution_out, resolution_file, [&](textio::OutputFile& out) {
+    if (auto problem = write_text(resolution_out, names[3], [&](textio::OutputFile& out) {
             put_resolution_line(out, header);
         })) {
-        return fail(*problem);
+        return problem;
     }
     textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
-    const std::vector<std::string> inputs =
-        nifti ? std::vector<std::string>{image_input_file}
-              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
-    if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
-    if (!volume_chosen) note_first_volume(image_input_file, header);
+    return textio::commit_outputs(outputs, files_read(input));
+}
+
+int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
+    if (auto problem = check_names(names)) return fail(*problem);
+    const VolumeInput input{names[0], names_nifti_file(names[0]), pair_names(names[0])};
+    if (!input.nifti && !input.pair) {
+        return fail(textio::file_error(textio::shortened_name(input.name),
+                                       "header or image file name would be longer than 1023 "
+                                       "characters"));
+    }
+    auto image = std::make_unique<analyze_image>();
+    if (auto problem = read_volume(input, options, *image)) return fail(*problem);
+    if (auto problem = write_outputs(names, *image, input, options.threads)) return fail(*problem);
+    if (!volume_chosen) note_first_volume(input.name, image->header);
     return 0;
-}
-
-bool check_options(const console::CommandLine& line, std::string& problem) {
-    ReadOptions options;
-    return read_options(line, options, problem);
-}
-
-// The run as the command line asks for it, once its options were checked.
-int run_command_line(const console::CommandLine& line, int threads) {
-    ReadOptions options;
-    std::string problem;
-    read_options(line, options, problem);
-    options.threads = threads;
-    return run(line.files.data(), options, line.has(volume_option), threads);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    ReadOptions options;  // the check fills them in, the run reads them
     const console::ProgramMain steps{
         .program = program,
         .file_count = 4,
         .most_threads = most_threads,
         .first_line = "program started",
-        .check_options = check_options,
-        .run = run_command_line,
+        .check_options = [&options](
+                             const console::CommandLine& line,
+                             std::string& problem) { return read_options(line, options, problem); },
+        .run =
+            [&options](const console::CommandLine& line, int threads) {
+                options.threads = threads;
+                return run(line.files.data(), options, line.has(volume_option));
+            },
     };
     return console::run_program(argc, argv, steps);
 }

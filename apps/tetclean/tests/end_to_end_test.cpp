@@ -318,6 +318,53 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
                               "...: file name is longer than 3999 characters\n");
 }
 
+// Options may come after or between the file names, abbreviated and
+// bundled; after "--" they are ignored like any other argument after the
+// sixth.
+TEST_F(TetcleanRun, OptionsAnywhere) {
+    Inputs in;
+    in.nodes = "5 3\n1 0 0 0\n2 0.1 0 0\n3 1 0 0\n4 1.2345678901 0 0\n5 2e-7 0 1e22\n";
+    write(in);
+    const std::string six_digits = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.23457 0 0\n4 2e-07 0 1e+22\n";
+    const std::string in_full = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.2345678901 0 0\n4 2e-07 0 1e+22\n";
+    const std::string hint = "Try 'tetclean --help' for more information.\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err, nodes;
+        bool map;
+    };
+    const std::vector<std::string> f = {"in.node", "in.ele", "out.node",
+                                        "out.ele", "ls.txt", "params.txt"};
+    // clang-format off
+    const Case cases[] = {
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--full-precision"}, 0, full_run, "", in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--node-map", "map.txt"}, 0, full_run, "", six_digits, true},
+        {{f[0], f[1], "--node-map=map.txt", f[2], f[3], f[4], f[5], "-q"}, 0, "", "", six_digits, true},
+        {{"--full", f[0], f[1], f[2], f[3], f[4], f[5], "--node", "map.txt"}, 0, full_run, "", in_full, true},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "extra", "--full-precision"}, 0, full_run, "", in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--", "--node-map", "map.txt"}, 0, full_run, "", six_digits, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "-qx"}, 1, "", "tetclean: unrecognised option '-x' in '-qx'\n" + hint, "", false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--threads"}, 1, "", "tetclean: option '--threads' needs a value (N)\n" + hint, "", false},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        for (const char* name : {"out.node", "out.ele", "map.txt"}) fs::remove(dir / name);
+        const RunResult result = testing_support::run_program(dir.path(), program, c.args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
+        EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
+    }
+    const RunResult help = testing_support::run_program(
+        dir.path(), program, {f[0], f[1], f[2], f[3], f[4], f[5], "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: ", 0), 0u);
+    EXPECT_FALSE(fs::exists(dir / "out.node"));
+}
+
 // Every failure: status 1, the progress lines up to the failing step, one
 // error line naming the file, and no output file.
 TEST_F(TetcleanRun, InputFailures) {
