@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The steps every program's main takes around its run.
 //
-// run_program() answers --help and --version, sets quiet mode, refuses a bad
-// option, works out the thread count, checks that enough file names were
-// given, and then runs the program behind the safety nets: an exception that
-// escapes the run still ends it with one error line and status 1, and
-// unwinding removes its temporary files; one that could not even be thrown
-// ends in std::terminate, which does the same (last_resort.hpp).
+// run_program() prepares the process (process_setup.hpp), answers --help and
+// --version, sets quiet mode, refuses a bad option, works out the thread
+// count, checks that enough file names were given, and then runs the
+// program behind the safety nets: an exception that escapes the run still
+// ends it with one error line and status 1, and unwinding removes its
+// temporary files; one that could not even be thrown ends in
+// std::terminate, which does the same (last_resort.hpp).
 #pragma once
 #include <cstddef>
 #include <functional>

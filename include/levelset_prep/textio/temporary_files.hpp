@@ -2,22 +2,12 @@
 // Temporary output files that a signal must not leave behind.
 //
 // While a run writes, its outputs sit in temporary files beside their
-// targets. SIGINT, SIGTERM, SIGHUP and SIGPIPE would end the process and
-// leave them, so the first temporary file installs a handler for each of
-// these signals (where the signal is at its default action: an ignored
-// signal stays ignored, as nohup and background shells expect, and a
-// program's own handler stays). The handler removes every temporary file
-// still listed, restores the default action and raises the signal again, so
-// the process ends by it as it would have without the handler.
-//
-// SIGXFSZ is ignored from then on: a write beyond the file-size limit then
-// fails with EFBIG and is reported like any failed write, instead of ending
-// the process with no message.
-//
-// The list is a fixed table of folder descriptors and short names, so the
-// handler reads it without allocating. It has room for far more files than
-// a run writes; a file beyond it is still written and removed on failure,
-// only not on a signal.
+// targets, listed in a fixed table of folder descriptors and short names.
+// SIGINT, SIGTERM, SIGHUP and SIGPIPE would end the process and leave them,
+// so a program's handler for these signals calls
+// remove_listed_temporary_files(); the library installs no handler itself.
+// The table has room for far more files than a run writes; a file beyond it
+// is still written and removed on failure, only not on a signal.
 #pragma once
 
 #include <signal.h>
@@ -26,9 +16,11 @@
 
 namespace levelset_prep::textio {
 
-// Blocks the four signals above for the object's lifetime, so that a step
-// is not cut in two: a signal sent meanwhile is delivered when the step is
-// over.
+// The signals whose handler removes the listed files.
+inline constexpr int temporary_file_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+// Blocks these signals for the object's lifetime, so that a step is not cut
+// in two: a signal sent meanwhile is delivered when the step is over.
 class SignalBlock {
 public:
     SignalBlock();
@@ -39,9 +31,6 @@ public:
 private:
     sigset_t previous_;
 };
-
-// Installs the handlers described above (once; later calls do nothing).
-void prepare_signal_handling();
 
 inline constexpr std::size_t temporary_name_size = 16;
 
@@ -56,8 +45,8 @@ int create_temporary_file(int folder, char (&name)[temporary_name_size], int& en
 // blocks signals around the removal or rename and this call together.
 void forget_temporary_file(int entry);
 
-// Removes every listed file now, without allocating: for a process that
-// must end at once (last_resort.hpp).
+// Removes every listed file now; async-signal-safe, for a signal handler or
+// a process that must end at once.
 void remove_listed_temporary_files();
 
 // A hidden name "<prefix>XXXXXXXX" (eight random hexadecimal digits) that
