@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "sliced_output.hpp"
+#include <levelset_prep/textio/sliced_output.hpp>
 
 namespace levelset_prep::voxdump {
 
@@ -33,12 +33,12 @@ void put_ascii_image(textio::OutputFile& out, const analyze_image& image, int th
     constexpr std::int64_t slice = std::int64_t{1} << 16;
     const std::int64_t slices = (n + slice - 1) / slice;
     if (threads > 1 && slices > 1) {
-        const console::SlicedText text{&out, slices, [&](char* buffer, std::int64_t k) {
-                                           return format_samples(buffer, samples, k * slice,
-                                                                 std::min(n, (k + 1) * slice));
-                                       }};
+        const textio::SlicedText text{&out, slices, [&](char* buffer, std::int64_t k) {
+                                          return format_samples(buffer, samples, k * slice,
+                                                                std::min(n, (k + 1) * slice));
+                                      }};
         const int used = static_cast<int>(std::min<std::int64_t>(threads, slices));
-        if (console::write_in_slices({&text, 1}, slice * widest, used)) return;
+        if (textio::write_in_slices({&text, 1}, slice * widest, used)) return;
     }
 
     constexpr std::int64_t batch = 4096;

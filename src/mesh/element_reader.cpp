@@ -18,12 +18,12 @@ const char* const corner_names[4] = {"first node number", "second node number", 
 bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
     std::int32_t corners = 0, attributes = 0;
     if (!numbers.read(corners, {"nodes per element"}) ||
-        (layout.tetgen &&
+        (layout.kind == Layout::tetgen &&
          !numbers.check_unchanged(corners, layout.nodes_per_element, "nodes per element")) ||
         !numbers.read(attributes, {"attributes per element"})) {
         return false;
     }
-    return !layout.tetgen ||
+    return layout.kind != Layout::tetgen ||
            numbers.check_unchanged(attributes, layout.attributes, "attributes per element");
 }
 
@@ -87,7 +87,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
         !numbers.check_unchanged(count, allocated, "element count")) {
         return numbers.take_error();
     }
-    if (!form.tetgen) {
+    if (form.kind != Layout::tetgen) {
         for (std::int32_t j = 0; j < count; ++j) {
             if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, std::int64_t{j} + 1, base,
                                   limit, node_count)) {

@@ -82,8 +82,9 @@ textio::MaybeError read_mesh_sizes(const std::string& node_file, const std::stri
     // A node file whose base is unreadable fails in its own reader first.
     const std::int32_t base = found.nodes.base();
     const auto& first_element = found.elements.first_number;
-    const bool declared =
-        found.nodes.tetgen ? found.nodes.first_number.has_value() : found.elements.tetgen;
+    const bool declared = found.nodes.kind == Layout::tetgen
+                              ? found.nodes.first_number.has_value()
+                              : found.elements.kind == Layout::tetgen;
     if (declared && first_element && *first_element != base) {
         return textio::file_error(
             ele_file, "element numbers start at " + std::to_string(*first_element) +

@@ -13,7 +13,7 @@ namespace {
 // The header after the count: `N 3` in the present layout (the dimension
 // is not used), `N d A B` as read_node_layout found it in TetGen's.
 bool read_header_rest(MeshText& numbers, const NodeLayout& layout) {
-    if (!layout.tetgen) {
+    if (layout.kind != Layout::tetgen) {
         double skipped = 0;
         return numbers.read(skipped, {"dimension"});
     }
@@ -92,8 +92,8 @@ textio::MaybeError read_nodes(double* nodes, textio::TokenScanner& text,
         !numbers.check_unchanged(count, allocated, "node count")) {
         return numbers.take_error();
     }
-    return layout.tetgen ? read_tetgen_records(numbers, nodes, count, layout)
-                         : read_present_records(numbers, nodes, count);
+    return layout.kind == Layout::tetgen ? read_tetgen_records(numbers, nodes, count, layout)
+                                         : read_present_records(numbers, nodes, count);
 }
 
 }  // namespace levelset_prep::mesh

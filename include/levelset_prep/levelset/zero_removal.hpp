@@ -32,9 +32,9 @@ inline constexpr float near_surface_threshold = 6.0f;
 // `new_index` is given (nodes_number[1] entries), it is left holding each
 // input node's index in the output, or -1 for a dropped node. Fails only
 // when its working tables cannot be allocated.
-textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
-                                const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
-                                const float* ls1, mesh::RunParameters& param,
+textio::MaybeError remove_zeros(const double* nodes_in, double* nodes_out,
+                                const std::int32_t* tets_in, std::int32_t* tets_out,
+                                const float* grid, mesh::RunParameters& param,
                                 const std::function<void()>& on_cast = {},
                                 std::int32_t* new_index = nullptr);
 

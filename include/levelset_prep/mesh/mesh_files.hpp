@@ -39,15 +39,21 @@
 #include <string>
 
 #include <levelset_prep/mesh/run_parameters.hpp>
+#include <levelset_prep/mesh/tet_mesh.hpp>
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/number_format.hpp>
+#include <levelset_prep/textio/output_set.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
 
 namespace levelset_prep::mesh {
 
-// A node file's layout. The defaults are the present layout.
+// The layouts a mesh file may have: the plain one tetclean writes, and
+// TetGen's.
+enum class Layout { plain, tetgen };
+
+// A node file's layout. The defaults are the plain layout.
 struct NodeLayout {
-    bool tetgen = false;
+    Layout kind = Layout::plain;
     std::int32_t dimension = 3;
     std::int32_t attributes = 0;  // per node, skipped
     std::int32_t markers = 0;     // 0, or 1 boundary marker after the attributes
@@ -57,14 +63,13 @@ struct NodeLayout {
 
     // The number of the first node: 0 for a zero-based file in TetGen's
     // layout, else 1.
-    std::int32_t base() const { return tetgen && first_number == 0 ? 0 : 1; }
+    std::int32_t base() const { return kind == Layout::tetgen && first_number == 0 ? 0 : 1; }
 };
 
-// An element file's layout. `tetgen` is set only where TetGen's layout
-// reads differently from the present one (`T 4 1` with six numbers a record
-// is both).
+// An element file's layout: TetGen's only where it reads differently from
+// the plain one (`T 4 1` with six numbers a record is both).
 struct ElementLayout {
-    bool tetgen = false;
+    Layout kind = Layout::plain;
     std::int32_t nodes_per_element = 4;
     std::int32_t attributes = 1;               // the first is the region
     std::optional<std::int32_t> first_number;  // the first element record's number
@@ -133,12 +138,9 @@ struct MeshOutputOptions {
 };
 
 // Writes nodes_number_out[level] nodes and tets_number_out[level] elements
-// in the present layout (coordinates with 6 significant digits unless asked
-// otherwise, one space between fields, a line end after every line), and
-// the node map where asked. The files are replaced only once all of them
-// are complete, all or none (output_set.hpp); an output that replaces one
-// of `inputs` is flushed to disk first. No two of the names may name one
-// file (check_output_names).
+// in the plain layout, and the node map where asked, all or none
+// (output_set.hpp); an output that replaces one of `inputs` is flushed to
+// disk first. No two of the names may name one file (check_output_names).
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
@@ -146,13 +148,23 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
                                         std::span<const std::string> inputs = {},
                                         const MeshOutputOptions& options = {});
 
-// The text of the files in pieces, byte for byte what write_nodes_and_tets
-// writes, for a caller that lays out slices of a file on several threads:
-// a mesh file is its header line ("N 3", "T 4 1") and then its records,
-// numbered from 1; the node map is its lines alone. Each function writes at
-// `text` and returns the end; the records_text functions write records
-// first .. last-1 (record numbers first+1 .. last), each in at most
-// record_text_bytes, node_map_text the lines of input nodes first .. last-1.
+// The files' texts in slices for an output set, byte for byte what
+// write_nodes_and_tets writes: a header line ("N 3", "T 4 1") and the
+// records numbered from 1, one a line, single blanks between fields; the
+// node map is its lines alone.
+textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision);
+textio::TextSlices element_file_text(const std::int32_t* tets, std::int32_t count);
+textio::TextSlices node_map_text(const std::int32_t* new_index, std::int32_t count);
+inline textio::TextSlices node_file_text(const TetMesh& mesh, bool full_precision) {
+    return node_file_text(mesh.node_data(), mesh.node_count(), full_precision);
+}
+inline textio::TextSlices element_file_text(const TetMesh& mesh) {
+    return element_file_text(mesh.tet_data(), mesh.tet_count());
+}
+
+// The same text in pieces, for tests and callers that lay out their own:
+// each writes at `text` and returns the end; records first .. last-1, each
+// in at most record_text_bytes.
 inline constexpr std::size_t record_text_bytes = 6 * (textio::max_number_chars + 1);
 char* node_header_text(char* text, std::int32_t count);
 char* element_header_text(char* text, std::int32_t count);

@@ -134,7 +134,7 @@ textio::MaybeError tetgen_tets_from(const std::string& text, std::int32_t base, 
     textio::TokenScanner head(text);
     mesh::MeshLayout layout;
     layout.elements = mesh::read_element_layout(head);
-    layout.nodes.tetgen = true;
+    layout.nodes.kind = mesh::Layout::tetgen;
     layout.nodes.first_number = base;
     tets.assign(5 * static_cast<std::size_t>(count), -99);
     textio::TokenScanner scanner(text);

@@ -31,14 +31,14 @@
 
 #include <levelset_prep/textio/output_file.hpp>
 
-namespace levelset_prep::console {
+namespace levelset_prep::textio {
 
 struct SlicedText {
-    textio::OutputFile* out;
+    OutputFile* out;
     std::int64_t slices;
     std::function<char*(char* buffer, std::int64_t slice)> format;
 };
 
 bool write_in_slices(std::span<const SlicedText> texts, std::size_t slice_bytes, int threads);
 
-}  // namespace levelset_prep::console
+}  // namespace levelset_prep::textio

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
-#include "sliced_output.hpp"
-
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <levelset_prep/textio/sliced_output.hpp>
+
 #include "test_files.hpp"
 
 namespace {
 
-using levelset_prep::console::SlicedText;
-using levelset_prep::console::write_in_slices;
 using levelset_prep::textio::OutputFile;
+using levelset_prep::textio::SlicedText;
+using levelset_prep::textio::write_in_slices;
 
 // Slice k of text t: its own letters, of a length that varies from slice to
 // slice, so that a slice out of order or twice shows.
