@@ -7,7 +7,7 @@
 #include <levelset_prep/textio/input_file.hpp>
 
 #include "mesh_layout.hpp"
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 namespace levelset_prep::mesh {
 namespace {
@@ -36,7 +36,7 @@ textio::MaybeError read_head(const std::string& file_name, const char* what, con
     {
         textio::TokenScanner text(file.value.get(), 4096);
         text.set_comments(true);
-        MeshText numbers(text, file_name);
+        NumberReader numbers(text, file_name);
         if (!numbers.read_count(count, place)) return numbers.take_error();
     }
     if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {

@@ -120,14 +120,16 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
                                         const std::string& ele_file_out,
                                         std::span<const std::string> inputs,
                                         const MeshOutputOptions& options) {
-    std::vector<textio::Output> outputs = {
-        {{"node_file_out", node_file_out},
-         node_file_text(nodes, param.nodes_number_out[level], options.full_precision)},
-        {{"ele_file_out", ele_file_out}, element_file_text(tets, param.tets_number_out[level])},
-    };
-    if (!options.node_map_file.empty()) {
-        outputs.push_back({{"--node-map", options.node_map_file},
-                           node_map_text(options.new_index, param.nodes_number[level])});
+    // Built one by one: g++ 12 -O3 sees uninitialised strings in a braced
+    // list of them.
+    std::vector<textio::Output> outputs(options.node_map_file.empty() ? 2 : 3);
+    outputs[0].name = {"node_file_out", node_file_out};
+    outputs[0].text = node_file_text(nodes, param.nodes_number_out[level], options.full_precision);
+    outputs[1].name = {"ele_file_out", ele_file_out};
+    outputs[1].text = element_file_text(tets, param.tets_number_out[level]);
+    if (outputs.size() == 3) {
+        outputs[2].name = {"--node-map", options.node_map_file};
+        outputs[2].text = node_map_text(options.new_index, param.nodes_number[level]);
     }
     return textio::write_outputs(outputs, inputs, 1);
 }

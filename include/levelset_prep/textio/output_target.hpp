@@ -40,7 +40,7 @@ std::string folder_of(const std::string& path);
 std::string leaf_of(const std::string& path);
 
 struct NamedOutput {
-    const char* argument;  // the argument as the usage line names it: "node_file_out"
+    const char* argument = nullptr;  // the argument as the usage line names it: "node_file_out"
     std::string name;
 };
 
