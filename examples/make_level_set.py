@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 """Writes a level-set file for tetclean: the signed distance to a surface,
 sampled on the grid that tetclean derives from a parameter file.
