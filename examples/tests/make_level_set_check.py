@@ -153,7 +153,6 @@ def check_refusals():
          "cannot read the parameter file: No such file or directory"),
         (["--sphere", "6,6,6,0", PARAMETERS, out], "--sphere: radius 0 is not above 0"),
         (["--labels", empty, PARAMETERS, out], f"{empty}: no voxel of the labels inside lies"),
-        (["--sphere", "6,6,6", PARAMETERS, out], "--sphere takes 4 numbers"),
         (["--sphere", "6,6,6,3", "--labels", empty, PARAMETERS, out], "either --labels or"),
         (["--sphere", "6,6,6,3", PARAMETERS, PARAMETERS], "the output names the input"),
         (["--sphere", "6,6,6,3", PARAMETERS, os.path.join(WORK, "no", "out.txt")],

@@ -62,25 +62,4 @@ TEST(NiftiNotices, FromTheFacts) {
     }
 }
 
-// Only datatype 4 read without --signed-16bit reads stored negatives as
-// unsigned; the scaling comes from the header as read.
-TEST(NiftiNotices, FactsOfARead) {
-    const struct {
-        std::int16_t datatype;
-        bool signed_16bit, unsigned_16bit;
-    } cases[] = {{4, false, true}, {4, true, false}, {512, false, false}, {16, false, false}};
-    for (const auto& c : cases) {
-        analyze::analyze_header header = analyze::make_empty_header();
-        header.datatype = c.datatype;
-        header.funused1 = 3.0f;
-        header.funused2 = -4.0f;
-        const NiftiFacts facts =
-            nifti_facts(header, {.signed_16bit = c.signed_16bit}, AsciiImageCounts{1, 2});
-        EXPECT_EQ(facts.unsigned_16bit, c.unsigned_16bit) << c.datatype << " " << c.signed_16bit;
-        EXPECT_EQ(facts.scaling.slope, 3.0f);
-        EXPECT_EQ(facts.scaling.inter, -4.0f);
-        EXPECT_EQ(facts.counts.from_32768, 2);
-    }
-}
-
 }  // namespace
