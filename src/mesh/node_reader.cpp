@@ -63,7 +63,8 @@ textio::MaybeError read_tetgen_records(NumberReader& numbers, double* nodes, std
             }
         }
         std::int32_t marker = 0;
-        if ((layout.markers != 0 && !numbers.read(marker, {"boundary marker", "node", record})) ||
+        if ((layout.markers != 0 &&
+             !numbers.read_whole(marker, {"boundary marker", "node", record})) ||
             !numbers.check_line_end("node", record, per_record)) {
             return numbers.take_error();
         }
