@@ -70,6 +70,9 @@ int run(char* const* names, const CleanFileOptions& options) {
     const levelset::CleanFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
     const auto cleaned = levelset::clean_mesh_files(files, options, console::say);
     if (!cleaned) return fail(*cleaned.error);
+    for (const textio::Error& notice : cleaned.value.notices) {
+        console::print_error("tetclean", notice);
+    }
     return 0;
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -8,6 +9,7 @@
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/mesh/mesh_reading.hpp>
 #include <levelset_prep/textio/large_array.hpp>
+#include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_set.hpp>
 
 #include "removal.hpp"
@@ -17,6 +19,7 @@ namespace {
 
 constexpr std::int16_t level = 1;
 using Progress = std::function<void(const char*)>;
+using Notices = std::vector<textio::Error>;
 using mesh::naming_memory;
 
 void say(const Progress& progress, const char* line) {
@@ -32,11 +35,11 @@ struct RunOutput {
 
 std::vector<RunOutput> run_outputs(const CleanFiles& files, const CleanFileOptions& options) {
     std::vector<RunOutput> outputs = {
-        {{"node_file_out", files.node_out},
+        {{"node_file_out", files.node_out, "node_file_in"},
          [&](const CleanResult& cleaned) {
              return mesh::node_file_text(cleaned.mesh, options.full_precision);
          }},
-        {{"ele_file_out", files.ele_out},
+        {{"ele_file_out", files.ele_out, "ele_file_in"},
          [](const CleanResult& cleaned) { return mesh::element_file_text(cleaned.mesh); }},
     };
     if (!options.node_map.empty()) {
@@ -48,10 +51,61 @@ std::vector<RunOutput> run_outputs(const CleanFiles& files, const CleanFileOptio
     return outputs;
 }
 
-textio::MaybeError check_names(const std::vector<RunOutput>& outputs) {
+textio::MaybeError check_names(const CleanFiles& files, const std::vector<RunOutput>& outputs) {
     std::vector<textio::NamedOutput> names;
     for (const RunOutput& output : outputs) names.push_back(output.name);
-    return textio::check_output_names(names);
+    const textio::NamedInput inputs[] = {{"node_file_in", files.node_in},
+                                         {"ele_file_in", files.ele_in},
+                                         {"level_set_file", files.level_set},
+                                         {"parameters_file", files.parameters}};
+    if (auto problem = textio::check_output_names(names)) return problem;
+    return textio::check_inputs_kept(names, inputs);
+}
+
+std::string shown_number(double value) {
+    char text[textio::max_number_chars];
+    return {text, textio::format_general(text, value)};
+}
+
+// The grid spans mesh coordinates -1.5 to (n - 4) / 2 on each axis.
+std::string grid_span(const mesh::GridShape& shape) {
+    const auto span = [](std::int32_t points) {
+        return "from -1.5 to " + shown_number((points - 4) / 2.0);
+    };
+    if (shape.nx == shape.ny && shape.ny == shape.nz) return "x, y and z " + span(shape.nx);
+    return "x " + span(shape.nx) + ", y " + span(shape.ny) + " and z " + span(shape.nz);
+}
+
+textio::Error more_values_notice(const std::string& file, const mesh::GridShape& shape) {
+    return textio::file_error(
+        file, "holds more values than the " + std::to_string(shape.points()) + " the grid needs (" +
+                  std::to_string(shape.nx) + " x " + std::to_string(shape.ny) + " x " +
+                  std::to_string(shape.nz) +
+                  "); the rest is not read: do the parameter file's extents belong to this grid?");
+}
+
+// What the clean-up found that the run should hear about.
+void notice_clean_up(const CleanFiles& files, const CleanResult& cleaned,
+                     const mesh::GridShape& shape, Notices& notices) {
+    if (cleaned.nodes_outside_grid > 0) {
+        notices.push_back(textio::file_error(
+            files.node_in, std::to_string(cleaned.nodes_outside_grid) + " of " +
+                               std::to_string(cleaned.nodes_read) +
+                               " nodes lie outside the level-set grid (" + grid_span(shape) +
+                               "); they read as 800 and are never near"));
+    }
+    const auto& regions = cleaned.regions;
+    const bool has_zero = std::any_of(regions.begin(), regions.end(),
+                                      [](const RegionCount& r) { return r.region == 0; });
+    if (!regions.empty() && !has_zero) {
+        const std::string first = std::to_string(regions.front().region);
+        const std::string last = std::to_string(regions.back().region);
+        notices.push_back(textio::file_error(
+            files.ele_in,
+            "no tetrahedron has region 0, so none was removed (" +
+                (regions.size() == 1 ? "region " + first : "regions " + first + " to " + last) +
+                ")"));
+    }
 }
 
 // The level-set grid, read beside the element file where two threads are
@@ -69,7 +123,7 @@ public:
         if (problem_ || !std::filesystem::is_regular_file(files_.level_set, ec)) return;
         read_ = true;
         try {
-            problem_ = read_level_set_file(files_.level_set, grid_, &stop);
+            problem_ = read_level_set_file(files_.level_set, grid_, &stop, &notes_);
         } catch (...) {
             thrown_ = std::current_exception();
         }
@@ -78,10 +132,13 @@ public:
         return naming_memory(files_.level_set, [&]() -> textio::MaybeError {
             allocate();
             if (thrown_) std::rethrow_exception(thrown_);
-            if (!read_ && !problem_) problem_ = read_level_set_file(files_.level_set, grid_);
+            if (!read_ && !problem_) {
+                problem_ = read_level_set_file(files_.level_set, grid_, nullptr, &notes_);
+            }
             return problem_;
         });
     }
+    const LevelSetFileNotes& notes() const { return notes_; }
 
 private:
     void allocate() {
@@ -100,10 +157,11 @@ private:
     bool allocated_ = false, read_ = false;
     textio::MaybeError problem_;
     std::exception_ptr thrown_;
+    LevelSetFileNotes notes_;
 };
 
 textio::MaybeError read_inputs(const CleanFiles& files, int threads, const Progress& progress,
-                               mesh::TetMesh& mesh, LevelSetGrid& grid) {
+                               Notices& notices, mesh::TetMesh& mesh, LevelSetGrid& grid) {
     mesh::RunParameters param;
     if (auto problem = naming_memory(files.parameters,
                                      [&] { return param.read_parameter_file(files.parameters); })) {
@@ -121,6 +179,9 @@ textio::MaybeError read_inputs(const CleanFiles& files, int threads, const Progr
         return error;
     }
     say(progress, "signed dist functions loaded ");
+    if (grid_read.notes().more_values) {
+        notices.push_back(more_values_notice(files.level_set, grid.shape));
+    }
     return std::nullopt;
 }
 
@@ -163,22 +224,31 @@ textio::MaybeError write(const CleanFiles& files, const std::vector<RunOutput>& 
 }
 
 CleanReport report_of(const CleanResult& cleaned) {
-    return {cleaned.nodes_read,       cleaned.mesh.node_count(),  cleaned.tets_read,
-            cleaned.mesh.tet_count(), cleaned.nodes_outside_grid, cleaned.regions};
+    CleanReport report;
+    report.nodes_read = cleaned.nodes_read;
+    report.nodes_kept = cleaned.mesh.node_count();
+    report.tets_read = cleaned.tets_read;
+    report.tets_kept = cleaned.mesh.tet_count();
+    report.nodes_outside_grid = cleaned.nodes_outside_grid;
+    report.regions = cleaned.regions;
+    return report;
 }
 
 textio::Result<CleanReport> run(const CleanFiles& files, const CleanFileOptions& options,
                                 const Progress& progress) {
+    Notices notices;
     textio::Result<CleanReport> result;
     const std::vector<RunOutput> outputs = run_outputs(files, options);
-    if ((result.error = check_names(outputs))) return result;
+    if ((result.error = check_names(files, outputs))) return result;
     CleanResult cleaned;
     {
         LevelSetGrid grid;
-        if ((result.error = read_inputs(files, options.threads, progress, cleaned.mesh, grid)) ||
+        if ((result.error =
+                 read_inputs(files, options.threads, progress, notices, cleaned.mesh, grid)) ||
             (result.error = clean(files, options, progress, grid, cleaned))) {
             return result;
         }
+        notice_clean_up(files, cleaned, grid.shape, notices);
         // The writers do not read the grid. Handing it back now lets the
         // system reuse its memory for the output files' pages, which is far
         // cheaper than fresh memory.
@@ -186,6 +256,7 @@ textio::Result<CleanReport> run(const CleanFiles& files, const CleanFileOptions&
     if ((result.error = write(files, outputs, options.threads, cleaned))) return result;
     say(progress, "output nodes and tets");
     result.value = report_of(cleaned);
+    result.value.notices = std::move(notices);
     return result;
 }
 

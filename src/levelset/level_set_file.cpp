@@ -4,6 +4,7 @@
 #include <levelset_prep/levelset/level_set_grid.hpp>
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/large_array.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
 
 namespace levelset_prep::levelset {
 
@@ -22,11 +23,20 @@ mesh::RunParameters LevelSetGrid::parameters() const {
 }
 
 textio::MaybeError read_level_set_file(const std::string& file_name, LevelSetGrid& grid,
-                                       const std::atomic<bool>* stop) {
+                                       const std::atomic<bool>* stop, LevelSetFileNotes* notes) {
     const mesh::RunParameters param = grid.parameters();
     return textio::scan_text_file(file_name, "level-set file", [&](textio::TokenScanner& text) {
         if (stop != nullptr) text.stop_when(*stop);
-        return read_level_set(text, file_name, grid.values.get(), param, 1);
+        auto error = read_level_set(text, file_name, grid.values.get(), param, 1);
+        if (!error && notes != nullptr) {
+            // One more number is enough to tell a grid of other extents.
+            float next = 0;
+            std::string_view token;
+            const textio::ScanStatus status = textio::read_number(text, next, token);
+            notes->more_values =
+                status == textio::ScanStatus::ok || status == textio::ScanStatus::out_of_range;
+        }
+        return error;
     });
 }
 

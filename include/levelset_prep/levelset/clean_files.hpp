@@ -10,6 +10,11 @@
 //   signed dist functions loaded  / nodes tbd loaded / making cast /
 //   removed 0s from nodes and tets / output nodes and tets
 // The error is the one the one-thread order meets first; it names the file.
+// Before anything is read, outputs that name one file, and outputs that name
+// an input (but for node_out naming node_in and ele_out naming ele_in), are
+// refused. A run that succeeds reports, besides its counts, what its user
+// should hear about (`notices`): a level-set file with more values than the
+// grid needs, nodes outside the grid, a mesh with no tetrahedron of region 0.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +47,7 @@ struct CleanReport {
     std::int32_t tets_read = 0, tets_kept = 0;
     std::int64_t nodes_outside_grid = 0;
     std::vector<RegionCount> regions;
+    std::vector<textio::Error> notices;
 };
 
 textio::Result<CleanReport> clean_mesh_files(

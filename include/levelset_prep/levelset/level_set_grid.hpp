@@ -26,9 +26,15 @@ struct LevelSetGrid {
     mesh::RunParameters parameters() const;
 };
 
+// What reading a grid file noticed without failing.
+struct LevelSetFileNotes {
+    bool more_values = false;  // a number follows the last one the grid needs
+};
+
 // Fills the grid's values from its file (text: numbers separated by any
 // white space), giving up once `stop` is set. Errors as read_level_set's.
 textio::MaybeError read_level_set_file(const std::string& file_name, LevelSetGrid& grid,
-                                       const std::atomic<bool>* stop = nullptr);
+                                       const std::atomic<bool>* stop = nullptr,
+                                       LevelSetFileNotes* notes = nullptr);
 
 }  // namespace levelset_prep::levelset
