@@ -131,6 +131,17 @@ void print_notices(const std::string& name, const std::vector<std::string>& noti
     }
 }
 
+// No output may name a file the run reads.
+textio::MaybeError refuse_outputs_over_inputs(char* const* names,
+                                              const std::vector<std::string>& read) {
+    const textio::NamedOutput outputs[] = {{"ascii_image_file", names[1]},
+                                           {"ascii_size_file", names[2]},
+                                           {"ascii_resolution_file", names[3]}};
+    std::vector<textio::NamedInput> inputs;
+    for (const std::string& name : read) inputs.push_back({"segmented_image_file", name});
+    return textio::check_inputs_kept(outputs, inputs);
+}
+
 int run(char* const* names, const ReadOptions& options, bool volume_chosen, int threads) {
     if (const char* name = console::overlong_argument(names, 4)) {
         return fail(textio::file_error(textio::shortened_name(name),
@@ -153,6 +164,10 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen, int 
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
     }
+    const std::vector<std::string> inputs =
+        nifti ? std::vector<std::string>{image_input_file}
+              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
+    if (auto problem = refuse_outputs_over_inputs(names, inputs)) return fail(*problem);
 
     auto image = std::make_unique<analyze_image>();
     const ReadResult read = nifti ? read_nifti_image(image_input_file, *image, options)
@@ -186,9 +201,6 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen, int 
         return fail(*problem);
     }
     textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
-    const std::vector<std::string> inputs =
-        nifti ? std::vector<std::string>{image_input_file}
-              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
     if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
     if (!volume_chosen) note_first_volume(image_input_file, header);
     if (nifti) print_notices(image_input_file, nifti_notices(nifti_facts(header, options, counts)));

@@ -42,6 +42,12 @@ std::string leaf_of(const std::string& path);
 struct NamedOutput {
     const char* argument = nullptr;  // the argument as the usage line names it: "node_file_out"
     std::string name;
+    const char* may_replace = nullptr;  // the one input argument it may name, if any
+};
+
+struct NamedInput {
+    const char* argument = nullptr;  // "node_file_in"
+    std::string name;
 };
 
 // Checks a run's output names before anything is read: an empty name, and
@@ -52,5 +58,11 @@ struct NamedOutput {
 //   "<later name>: <later argument> names the same file as <earlier argument> (<earlier name>)"
 MaybeError check_output_names(std::span<const NamedOutput> outputs);
 MaybeError check_output_names(std::initializer_list<NamedOutput> outputs);
+
+// Refuses an output that is an existing input file (by device and inode,
+// links followed), but for the input its may_replace names:
+//   "<name>: <argument> names the same file as the input <input argument> (<input name>)"
+MaybeError check_inputs_kept(std::span<const NamedOutput> outputs,
+                             std::span<const NamedInput> inputs);
 
 }  // namespace levelset_prep::textio
