@@ -278,8 +278,9 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
         const RunResult result = testing_support::run_program(dir.path(), program, args);
         EXPECT_EQ(result.status, 0);
         // The node at z = 1e22 is the one outside the grid.
-        EXPECT_EQ(result.err, "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
-                              "(x, y and z from -1.5 to 14); they read as 800 and are never near\n");
+        EXPECT_EQ(result.err,
+                  "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
+                  "(x, y and z from -1.5 to 14); they read as 800 and are never near\n");
         EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
         EXPECT_EQ(read_file(dir / "out.ele"), tets);
         EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
