@@ -383,8 +383,8 @@ TEST(Outputs, ReplacedInputsAreFlushedFirst) {
         {&tetclean, {"o.node", "o.ele"}, "RR"},
         {&tetclean, {"in.node", "in.ele"}, "FRFFRF"},
         {&tetclean, {"o.node", "in.ele"}, "RFRF"},
+        // voxdump refuses an output over its input, so it never flushes.
         {&voxdump, {"a", "s", "r"}, "RRR"},
-        {&voxdump, {"a", "v.img", "r"}, "RFRFR"},
     };
     // clang-format on
     for (const Case& c : cases) {

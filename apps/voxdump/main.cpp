@@ -11,7 +11,9 @@
 //
 // The main only sequences the steps and reports them; reading is in the
 // analyze library, the file contents in text_outputs. A failed read or write
-// leaves none of the three files behind and ends with status 1.
+// leaves none of the three files behind and ends with status 1. Notices on
+// what a NIfTI-1 file means that its text does not show (nifti_notices.hpp)
+// follow a good run on standard error.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -32,6 +34,7 @@
 
 #include "command_line.hpp"
 #include "console.hpp"
+#include "nifti_notices.hpp"
 #include "program_main.hpp"
 #include "text_outputs.hpp"
 #include "thread_count.hpp"
@@ -131,6 +134,14 @@ textio::MaybeError check_names(char* const* names) {
                                        {"ascii_resolution_file", names[3]}});
 }
 
+// After the note on the volume, as they speak of the values of the volume
+// written: what a NIfTI-1 file means that its text does not show.
+void print_notices(const std::string& name, const std::vector<std::string>& notices) {
+    for (const std::string& notice : notices) {
+        console::print_error("voxdump", textio::file_error(name, notice));
+    }
+}
+
 // The volume to read: a NIfTI-1 file, or a pair with these names.
 struct VolumeInput {
     std::string name;
@@ -138,11 +149,21 @@ struct VolumeInput {
     std::optional<PairNames> pair;
 };
 
-// The files a run reads, which an output must not replace before they are
-// flushed; for a pair, the image file is looked up on the disk.
+// The files a run reads, which no output may name; for a pair, the image
+// file is looked up on the disk.
 std::vector<std::string> files_read(const VolumeInput& input) {
     return input.nifti ? std::vector<std::string>{input.name}
                        : std::vector<std::string>{input.pair->header, pair_image_file(*input.pair)};
+}
+
+textio::MaybeError refuse_outputs_over_inputs(char* const* names,
+                                              const std::vector<std::string>& read) {
+    const textio::NamedOutput outputs[] = {{"ascii_image_file", names[1]},
+                                           {"ascii_size_file", names[2]},
+                                           {"ascii_resolution_file", names[3]}};
+    std::vector<textio::NamedInput> inputs;
+    for (const std::string& name : read) inputs.push_back({"segmented_image_file", name});
+    return textio::check_inputs_kept(outputs, inputs);
 }
 
 // Reads the volume and says so: its largest value when it was read, then
@@ -166,11 +187,12 @@ textio::MaybeError read_volume(const VolumeInput& input, const ReadOptions& opti
 // Writes the three text files into temporaries beside their targets and
 // puts them in place together, or none of them.
 textio::MaybeError write_outputs(char* const* names, const analyze_image& image,
-                                 const VolumeInput& input, int threads) {
+                                 const std::vector<std::string>& inputs, int threads,
+                                 AsciiImageCounts& counts) {
     textio::OutputFile image_out, size_out, resolution_out;
     const analyze_header& header = image.header;
     if (auto problem = write_text(image_out, names[1], [&](textio::OutputFile& out) {
-            put_ascii_image(out, image, threads);
+            counts = put_ascii_image(out, image, threads);
         })) {
         return problem;
     }
@@ -184,7 +206,7 @@ textio::MaybeError write_outputs(char* const* names, const analyze_image& image,
         return problem;
     }
     textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
-    return textio::commit_outputs(outputs, files_read(input));
+    return textio::commit_outputs(outputs, inputs);
 }
 
 int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
@@ -195,10 +217,18 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
                                        "header or image file name would be longer than 1023 "
                                        "characters"));
     }
+    const std::vector<std::string> inputs = files_read(input);
+    if (auto problem = refuse_outputs_over_inputs(names, inputs)) return fail(*problem);
     auto image = std::make_unique<analyze_image>();
     if (auto problem = read_volume(input, options, *image)) return fail(*problem);
-    if (auto problem = write_outputs(names, *image, input, options.threads)) return fail(*problem);
+    AsciiImageCounts counts;
+    if (auto problem = write_outputs(names, *image, inputs, options.threads, counts)) {
+        return fail(*problem);
+    }
     if (!volume_chosen) note_first_volume(input.name, image->header);
+    if (input.nifti) {
+        print_notices(input.name, nifti_notices(nifti_facts(image->header, options, counts)));
+    }
     return 0;
 }
 

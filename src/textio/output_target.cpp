@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <levelset_prep/textio/output_target.hpp>
@@ -79,7 +80,7 @@ OutputTarget resolve_output_target(const std::string& name) {
     return follow_dangling_links(name);
 }
 
-MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
+MaybeError check_output_names(std::span<const NamedOutput> outputs) {
     struct Seen {
         const NamedOutput* output;
         OutputTarget target;
@@ -110,6 +111,33 @@ MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
         seen.push_back(std::move(current));
     }
     return std::nullopt;
+}
+
+MaybeError check_inputs_kept(std::span<const NamedOutput> outputs,
+                             std::span<const NamedInput> inputs) {
+    for (const NamedOutput& output : outputs) {
+        const OutputTarget target = resolve_output_target(output.name);
+        if (target.kind != OutputTarget::Kind::replace) continue;
+        for (const NamedInput& input : inputs) {
+            struct stat status {};
+            if (stat(input.name.c_str(), &status) != 0 || status.st_dev != target.device ||
+                status.st_ino != target.inode) {
+                continue;
+            }
+            if (output.may_replace != nullptr &&
+                std::string_view(output.may_replace) == input.argument) {
+                continue;
+            }
+            return file_error(output.name,
+                              std::string(output.argument) + " names the same file as the input " +
+                                  input.argument + " (" + shown_text(input.name) + ")");
+        }
+    }
+    return std::nullopt;
+}
+
+MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
+    return check_output_names(std::span(outputs.begin(), outputs.size()));
 }
 
 }  // namespace levelset_prep::textio

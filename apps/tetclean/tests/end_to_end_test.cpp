@@ -277,7 +277,10 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
         args.insert(args.end(), names.begin(), names.end());
         const RunResult result = testing_support::run_program(dir.path(), program, args);
         EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "");
+        // The node at z = 1e22 is the one outside the grid.
+        EXPECT_EQ(result.err,
+                  "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
+                  "(x, y and z from -1.5 to 14); they read as 800 and are never near\n");
         EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
         EXPECT_EQ(read_file(dir / "out.ele"), tets);
         EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
@@ -328,6 +331,9 @@ TEST_F(TetcleanRun, OptionsAnywhere) {
     const std::string six_digits = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.23457 0 0\n4 2e-07 0 1e+22\n";
     const std::string in_full = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.2345678901 0 0\n4 2e-07 0 1e+22\n";
     const std::string hint = "Try 'tetclean --help' for more information.\n";
+    const std::string far =
+        "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
+        "(x, y and z from -1.5 to 14); they read as 800 and are never near\n";
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -338,12 +344,12 @@ TEST_F(TetcleanRun, OptionsAnywhere) {
                                         "out.ele", "ls.txt", "params.txt"};
     // clang-format off
     const Case cases[] = {
-        {{f[0], f[1], f[2], f[3], f[4], f[5], "--full-precision"}, 0, full_run, "", in_full, false},
-        {{f[0], f[1], f[2], f[3], f[4], f[5], "--node-map", "map.txt"}, 0, full_run, "", six_digits, true},
-        {{f[0], f[1], "--node-map=map.txt", f[2], f[3], f[4], f[5], "-q"}, 0, "", "", six_digits, true},
-        {{"--full", f[0], f[1], f[2], f[3], f[4], f[5], "--node", "map.txt"}, 0, full_run, "", in_full, true},
-        {{f[0], f[1], f[2], f[3], f[4], f[5], "extra", "--full-precision"}, 0, full_run, "", in_full, false},
-        {{f[0], f[1], f[2], f[3], f[4], f[5], "--", "--node-map", "map.txt"}, 0, full_run, "", six_digits, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--full-precision"}, 0, full_run, far, in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--node-map", "map.txt"}, 0, full_run, far, six_digits, true},
+        {{f[0], f[1], "--node-map=map.txt", f[2], f[3], f[4], f[5], "-q"}, 0, "", far, six_digits, true},
+        {{"--full", f[0], f[1], f[2], f[3], f[4], f[5], "--node", "map.txt"}, 0, full_run, far, in_full, true},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "extra", "--full-precision"}, 0, full_run, far, in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--", "--node-map", "map.txt"}, 0, full_run, far, six_digits, false},
         {{f[0], f[1], f[2], f[3], f[4], f[5], "-qx"}, 1, "", "tetclean: unrecognised option '-x' in '-qx'\n" + hint, "", false},
         {{f[0], f[1], f[2], f[3], f[4], f[5], "--threads"}, 1, "", "tetclean: option '--threads' needs a value (N)\n" + hint, "", false},
     };
