@@ -113,9 +113,9 @@ ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* ou
 // `swap`, the other; read as Stored, an unsigned type of the same size.
 template <typename Stored, typename Value>
 ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out,
-                               SampleRange& range, bool swap) {
+                               SampleRange& range, bool swap, const SampleScaling* scaling) {
     static_assert(sizeof(Stored) == sizeof(Value));
-    return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+    const auto value = [=](Stored stored) {
         if constexpr (sizeof(Stored) == 2) {
             if (swap) swap_bytes_16(stored);
         } else if constexpr (sizeof(Stored) == 4) {
@@ -123,19 +123,34 @@ ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out
         } else if constexpr (sizeof(Stored) == 8) {
             if (swap) swap_bytes_64(stored);
         }
-        return static_cast<float>(std::bit_cast<Value>(stored));
+        return std::bit_cast<Value>(stored);
+    };
+    if (scaling != nullptr) {
+        const double slope = scaling->slope, inter = scaling->inter;
+        return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+            return static_cast<float>(slope * static_cast<double>(value(stored)) + inter);
+        });
+    }
+    return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+        return static_cast<float>(value(stored));
     });
 }
 
-// Float samples go straight into `out` and are swapped there.
+// Float samples go straight into `out` and are swapped (and scaled) there.
 ReadStatus read_float_samples(ByteSource& source, std::size_t count, float* out, SampleRange& range,
-                              bool swap) {
+                              bool swap, const SampleScaling* scaling) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
         const std::size_t got = source.read(out + done, sizeof(float), wanted);
         if (swap) {
             for (std::size_t i = done; i < done + got; ++i) swap_bytes_32(out[i]);
+        }
+        if (scaling != nullptr) {
+            const double slope = scaling->slope, inter = scaling->inter;
+            for (std::size_t i = done; i < done + got; ++i) {
+                out[i] = static_cast<float>(slope * static_cast<double>(out[i]) + inter);
+            }
         }
         range = see(range, out + done, got);
         done += got;
@@ -195,31 +210,33 @@ std::optional<SampleType> nifti_sample_type(std::int16_t datatype, bool signed_1
 }
 
 ReadStatus convert_samples(ByteSource& source, SampleType type, bool swap, std::size_t count,
-                           float* out, SampleRange& range) {
+                           float* out, SampleRange& range, const SampleScaling* scaling) {
     switch (type) {
         case SampleType::u8:
-            return read_stored_samples<std::uint8_t, std::uint8_t>(source, count, out, range,
-                                                                   false);
+            return read_stored_samples<std::uint8_t, std::uint8_t>(source, count, out, range, false,
+                                                                   scaling);
         case SampleType::s8:
-            return read_stored_samples<std::uint8_t, std::int8_t>(source, count, out, range, false);
+            return read_stored_samples<std::uint8_t, std::int8_t>(source, count, out, range, false,
+                                                                  scaling);
         case SampleType::u16:
             return read_stored_samples<std::uint16_t, std::uint16_t>(source, count, out, range,
-                                                                     swap);
+                                                                     swap, scaling);
         case SampleType::s16:
-            return read_stored_samples<std::uint16_t, std::int16_t>(source, count, out, range,
-                                                                    swap);
+            return read_stored_samples<std::uint16_t, std::int16_t>(source, count, out, range, swap,
+                                                                    scaling);
         case SampleType::s32:
-            return read_stored_samples<std::uint32_t, std::int32_t>(source, count, out, range,
-                                                                    swap);
+            return read_stored_samples<std::uint32_t, std::int32_t>(source, count, out, range, swap,
+                                                                    scaling);
         case SampleType::u32:
             return read_stored_samples<std::uint32_t, std::uint32_t>(source, count, out, range,
-                                                                     swap);
+                                                                     swap, scaling);
         case SampleType::f64:
-            return read_stored_samples<std::uint64_t, double>(source, count, out, range, swap);
+            return read_stored_samples<std::uint64_t, double>(source, count, out, range, swap,
+                                                              scaling);
         case SampleType::f32:
             break;
     }
-    return read_float_samples(source, count, out, range, swap);
+    return read_float_samples(source, count, out, range, swap, scaling);
 }
 
 }  // namespace levelset_prep::analyze::detail

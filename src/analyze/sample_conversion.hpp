@@ -48,11 +48,18 @@ struct SampleRange {
     float max = -2147483648.0f;
 };
 
+// A linear map applied while converting: value = slope * stored + inter,
+// computed in double from the stored value and rounded once to float.
+struct SampleScaling {
+    double slope = 1.0;
+    double inter = 0.0;
+};
+
 // Reads `count` samples of `type` from `source` into `out` (room for
-// `count` floats), swapping each when `swap`, and records them in `range`.
-// Returns ok; image_too_short when the source ends first; no_sample_buffer
-// when no chunk buffer can be had.
+// `count` floats), swapping each when `swap`, scaling it when `scaling` is
+// given, and records them in `range`. Returns ok; image_too_short when the
+// source ends first; no_sample_buffer when no chunk buffer can be had.
 ReadStatus convert_samples(ByteSource& source, SampleType type, bool swap, std::size_t count,
-                           float* out, SampleRange& range);
+                           float* out, SampleRange& range, const SampleScaling* scaling = nullptr);
 
 }  // namespace levelset_prep::analyze::detail

@@ -89,6 +89,21 @@ private:
     std::size_t left_;
 };
 
+// Another source's bytes until `stop` is set, then none.
+class StoppingSource final : public ByteSource {
+public:
+    StoppingSource(ByteSource& source, const std::atomic<bool>* stop)
+        : source_(source), stop_(stop) {}
+    std::size_t read(void* out, std::size_t size, std::size_t count) override {
+        if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return 0;
+        return source_.read(out, size, count);
+    }
+
+private:
+    ByteSource& source_;
+    const std::atomic<bool>* stop_;
+};
+
 // Passes over `bytes` of `file`: a seek where the file is known to hold
 // them, otherwise reading and dropping, so that only bytes that arrive
 // count. False when the file ends first.
@@ -297,9 +312,11 @@ ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_i
     return ReadStatus::ok;
 }
 
-ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
-                                   analyze_image& image) {
-    image.data.reset();
+namespace {
+
+// Inflates up to the volume's first sample: ok, or the status of data that
+// cannot hold the volume.
+ReadStatus reach_compressed_volume(GzipSource& source, const SamplePlan& plan) {
     const std::uint64_t through_volume = sum(plan.skip, volume_bytes(plan));
     const std::optional<std::uint64_t> most = source.most_left();
     if (most && through_volume > *most) {
@@ -308,32 +325,67 @@ ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
         source.drain(through_volume);
         return stopped(source);
     }
-    if (!source.skip(plan.skip)) return stopped(source);
+    return source.skip(plan.skip) ? ReadStatus::ok : stopped(source);
+}
 
+// After the samples were read with `status`: the rest of the data checked.
+ReadStatus finish_compressed(GzipSource& source, const SamplePlan& plan, ReadStatus status) {
+    if (status == ReadStatus::ok) {
+        if (source.drain(plan.after) > plan.after) return ReadStatus::excess_compressed_data;
+        if (source.fault() != GzipSource::Fault::none) return stopped(source);
+    } else if (status == ReadStatus::image_too_short) {
+        return stopped(source);
+    }
+    return status;
+}
+
+}  // namespace
+
+ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
+                                   analyze_image& image) {
+    image.data.reset();
+    const bool size_known = source.most_left().has_value();
+    if (const ReadStatus status = reach_compressed_volume(source, plan); status != ReadStatus::ok) {
+        return status;
+    }
     SampleRange range;
     ReadStatus status = ReadStatus::ok;
-    if (most) {
+    if (size_known) {
         image.data = textio::allocate_large<float>(plan.count);
         if (!image.data) return ReadStatus::no_sample_buffer;
         status = convert_samples(source, plan.type, plan.swap, plan.count, image.data.get(), range);
     } else {
         status = read_growing_volume(source, plan, image, range);
     }
-    if (status == ReadStatus::ok) {
-        if (source.drain(plan.after) > plan.after) {
-            status = ReadStatus::excess_compressed_data;
-        } else if (source.fault() != GzipSource::Fault::none) {
-            status = stopped(source);
-        }
-    } else if (status == ReadStatus::image_too_short) {
-        status = stopped(source);
-    }
+    status = finish_compressed(source, plan, status);
     if (status != ReadStatus::ok) {
         image.data.reset();
         return status;
     }
     attach(image, range);
     return ReadStatus::ok;
+}
+
+ReadStatus read_plain_samples_into(std::FILE* file, const SamplePlan& plan, float* out,
+                                   const IntoOptions& options) {
+    if (plan.skip != 0 && !pass_over(file, plan.skip)) return ReadStatus::image_too_short;
+    FileSource from_file(file);
+    StoppingSource source(from_file, options.stop);
+    SampleRange range;
+    return convert_samples(source, plan.type, plan.swap, plan.count, out, range, options.scaling);
+}
+
+ReadStatus read_compressed_samples_into(GzipSource& source, const SamplePlan& plan, float* out,
+                                        const IntoOptions& options) {
+    if (const ReadStatus status = reach_compressed_volume(source, plan); status != ReadStatus::ok) {
+        return status;
+    }
+    StoppingSource stopping(source, options.stop);
+    SampleRange range;
+    const ReadStatus status =
+        convert_samples(stopping, plan.type, plan.swap, plan.count, out, range, options.scaling);
+    if (options.stop != nullptr && options.stop->load(std::memory_order_relaxed)) return status;
+    return finish_compressed(source, plan, status);
 }
 
 }  // namespace levelset_prep::analyze::detail

@@ -10,6 +10,7 @@
 // size is unknown, the buffer starts small and doubles as samples arrive.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
@@ -62,5 +63,18 @@ ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_i
 // announced_bytes; found without inflating more than one byte beyond).
 ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
                                    analyze_image& image);
+
+// The same two reads into `out`, room for plan.count floats that the caller
+// holds, with no buffer of their own and no range: each sample scaled when
+// `scaling` is given, and the read given up (image_too_short) once `stop`
+// is set. On failure `out` holds whatever had been read.
+struct IntoOptions {
+    const SampleScaling* scaling = nullptr;
+    const std::atomic<bool>* stop = nullptr;
+};
+ReadStatus read_plain_samples_into(std::FILE* file, const SamplePlan& plan, float* out,
+                                   const IntoOptions& options);
+ReadStatus read_compressed_samples_into(GzipSource& source, const SamplePlan& plan, float* out,
+                                        const IntoOptions& options);
 
 }  // namespace levelset_prep::analyze::detail

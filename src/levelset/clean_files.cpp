@@ -182,6 +182,9 @@ textio::MaybeError read_inputs(const CleanFiles& files, int threads, const Progr
     if (grid_read.notes().more_values) {
         notices.push_back(more_values_notice(files.level_set, grid.shape));
     }
+    if (!grid_read.notes().geometry.empty()) {
+        notices.push_back(textio::file_error(files.level_set, grid_read.notes().geometry));
+    }
     return std::nullopt;
 }
 
