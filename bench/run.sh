@@ -29,7 +29,9 @@
 # same workload. tetclean at scale 1 is measured twice: with 10 s of idling
 # before every run ("idle"), when the system has had time to take freed
 # memory back, and right after the run before it ("warm"). The targets are
-# checked below the table; a missed target is reported, not fatal.
+# checked below the table; a missed target is reported, not fatal. At the
+# first scale, threaded tetclean also runs with its grid as text, as a
+# float32 .nii and as a .nii.gz, alternated, against the text grid's median.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,7 +47,7 @@ fi
 runs=5
 
 cmake --preset release >/dev/null
-targets=(tetclean voxdump make_workload make_volume_workload)
+targets=(tetclean voxdump make_workload make_volume_workload level_set_nifti)
 # The micro-benchmarks exist where the benchmark library is installed.
 if grep -q number_text_bench build/release/build.ninja; then targets+=(number_text_bench); fi
 cmake --build --preset release --target "${targets[@]}" >/dev/null
@@ -185,6 +187,35 @@ echo
 echo "| run | threads | input MB | output MB | median s | min s | max s | input MB/s | output MB/s | M values/s | peak RSS MiB | arrays MiB | RSS limit MiB | x serial |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 
+# grid_formats <folder> <scale> <values> <array bytes>: threaded tetclean
+# with the workload's grid as text, as a float32 NIfTI-1 file and as the
+# same gzip-compressed, alternated run by run; each row's last column is its
+# ratio to the text grid's median.
+grid_formats() {
+    local dir=$1 scale=$2 values=$3 arrays=$4 format ratio
+    "$bin/bench/level_set_nifti" "$dir/levelset.txt" "$dir/params.txt" "$dir/levelset.nii"
+    "$bin/bench/level_set_nifti" "$dir/levelset.txt" "$dir/params.txt" "$dir/levelset.nii.gz"
+    sync
+    for format in txt nii nii.gz; do : >"$work/grid-$format.times" >"$work/grid-$format.rss"; done
+    for ((i = 0; i < runs; i++)); do
+        for format in txt nii nii.gz; do
+            run_once "grid-$format" "$bin/apps/tetclean/tetclean" --threads 2 "$dir/mesh.node" \
+                "$dir/mesh.ele" "$dir/out.node" "$dir/out.ele" "$dir/levelset.$format" \
+                "$dir/params.txt"
+        done
+    done
+    for format in txt nii nii.gz; do
+        row "tetclean scale $scale levelset.$format" threaded \
+            "$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir/levelset.$format" "$dir"/params.txt)" \
+            "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" "grid-$format" grid-txt
+    done
+    ratio=$(awk -v a="$(median_of "$work/grid-nii.times")" -v b="$(median_of "$work/grid-txt.times")" \
+        'BEGIN { printf "%.2f", a / b }')
+    grid_target="tetclean scale $scale, threaded, grid as .nii <= 0.8 x text: $ratio x, $(
+        awk -v r="$ratio" 'BEGIN { print (r <= 0.8) ? "met" : "MISSED" }')"
+}
+grid_target=""
+
 for scale in "${scales[@]+"${scales[@]}"}"; do
     dir="$work/tetclean-$scale"
     mkdir -p "$dir"
@@ -226,11 +257,13 @@ for scale in "${scales[@]+"${scales[@]}"}"; do
         rows "$label" "$inputs" "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" \
             "tetclean-$scale-$idle"
     done
+    [[ $scale == "${scales[0]}" ]] && grid_formats "$dir" "$scale" "$values" "$arrays"
     rm -rf "$dir"
 done
 if $tetclean_only; then
     echo
     echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+    [[ -n "$grid_target" ]] && echo "$grid_target"
     if [[ -n "$other" ]]; then
         awk -F'|' '$2 == "this" { t = $3; r = $5 } $2 == "other" { o = $3; q = $5 }
             END { printf "this tetclean / other, scale 1: median time %.3f, peak RSS %.3f\n", t / o, r / q }' \
@@ -348,6 +381,7 @@ awk -F'|' -v tiny="$tiny" -v vol="${volume[0]}x${volume[1]}x${volume[2]}" '
             printf "voxdump on the .nii.gz, %s, against gzip -dc of it: %.2f x the time\n", variant, n
         }
     }' "$work/summary"
+$tiny || echo "$grid_target"
 if ! $tiny; then
     for variant in serial threaded; do
         median_of "$work/voxdump-float_le-$variant.times" | awk -v voxels="$voxels" -v variant="$variant" '
