@@ -7,10 +7,13 @@
 //            parameters_file
 //
 // The main reads the command line, calls clean_mesh_files and reports.
+#include <cmath>
 #include <string>
 
 #include <levelset_prep/levelset/clean_files.hpp>
 #include <levelset_prep/textio/error.hpp>
+#include <levelset_prep/textio/number_scan.hpp>
+#include <levelset_prep/textio/shown_text.hpp>
 
 #include "command_line.hpp"
 #include "console.hpp"
@@ -35,8 +38,10 @@ constexpr console::Option node_map_option{
     "node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"};
 constexpr console::Option full_precision_option{
     "full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"};
+constexpr console::Option threshold_option{"threshold", 0, "V",
+                                           "near: a node's level-set value below V (default 6)"};
 constexpr const console::Option* own_options[] = {&node_map_option, &full_precision_option,
-                                                  &console::threads_option};
+                                                  &threshold_option, &console::threads_option};
 
 const console::Program program{
     "tetclean",
@@ -77,25 +82,43 @@ int run(char* const* names, const CleanFileOptions& options) {
     return 0;
 }
 
-// The run as the command line asks for it.
-int run_command_line(const console::CommandLine& line, int threads) {
-    CleanFileOptions options;
+// The options' values, or false with `problem` set for a --threshold that is
+// not a finite float.
+bool read_options(const console::CommandLine& line, CleanFileOptions& options,
+                  std::string& problem) {
     if (const std::string* map = line.value(node_map_option)) options.node_map = *map;
     options.full_precision = line.has(full_precision_option);
-    options.threads = threads;
-    return run(line.files.data(), options);
+    for (const auto& [option, value] : line.options) {
+        if (option != &threshold_option) continue;
+        float threshold = 0;
+        if (textio::scan_number(value, threshold) != textio::ScanStatus::ok ||
+            !std::isfinite(threshold)) {
+            problem =
+                "option '--threshold' takes a finite number, not " + textio::shown_token(value);
+            return false;
+        }
+        options.threshold = threshold;
+    }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    CleanFileOptions options;  // the check fills them in, the run reads them
     const console::ProgramMain steps{
         .program = program,
         .file_count = 6,
         .most_threads = most_threads,
         .first_line = nullptr,
-        .check_options = nullptr,
-        .run = run_command_line,
+        .check_options = [&options](
+                             const console::CommandLine& line,
+                             std::string& problem) { return read_options(line, options, problem); },
+        .run =
+            [&options](const console::CommandLine& line, int threads) {
+                options.threads = threads;
+                return run(line.files.data(), options);
+            },
     };
     return console::run_program(argc, argv, steps);
 }
