@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Mesh, read_mesh and write_mesh.
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <pybind11/numpy.h>
@@ -10,6 +11,7 @@
 
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/mesh/mesh_reading.hpp>
+#include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_set.hpp>
 
 #include "array_views.hpp"
@@ -51,7 +53,7 @@ py::array checked_array(const py::object& values, const char* name, int columns,
     }
     if (array.size() > 0 && std::strchr(kinds, array.dtype().kind()) == nullptr) {
         raise_value_error(std::string(name) + " must hold " +
-                          (kinds[0] == 'f' ? "numbers" : "integers") + ", not dtype " +
+                          (columns == 3 ? "numbers" : "whole numbers") + ", not dtype " +
                           py::str(array.dtype()).cast<std::string>());
     }
     return array;
@@ -60,10 +62,24 @@ py::array checked_array(const py::object& values, const char* name, int columns,
 // Whether `value` lies in [low, high], for signed and unsigned values alike.
 template <typename Int>
 bool within(Int value, std::int64_t low, std::int64_t high) {
-    if constexpr (std::is_signed_v<Int>) {
+    if constexpr (std::is_floating_point_v<Int>) {
+        // Whole numbers only, as the element reader takes a region "1.0".
+        return value >= static_cast<double>(low) && value <= static_cast<double>(high) &&
+               value == std::trunc(value);
+    } else if constexpr (std::is_signed_v<Int>) {
         return value >= low && value <= high;
     } else {
         return low <= 0 && value <= static_cast<std::uint64_t>(high);
+    }
+}
+
+template <typename Int>
+std::string text_of(Int value) {
+    if constexpr (std::is_floating_point_v<Int>) {
+        char text[textio::max_number_chars];
+        return {text, textio::format_shortest(text, value)};
+    } else {
+        return std::to_string(value);
     }
 }
 
@@ -83,7 +99,7 @@ void copy_tets(const py::array& tets_in, const py::array& regions_in, mesh::TetM
         for (int c = 0; c < 4; ++c, ++corner) {
             if (!within(*corner, 0, nodes - 1)) {
                 raise_value_error("tets[" + std::to_string(j) + ", " + std::to_string(c) + "] is " +
-                                  std::to_string(*corner) + ": not a node index from 0 to " +
+                                  text_of(*corner) + ": not a node index from 0 to " +
                                   std::to_string(nodes - 1));
             }
             record[c] = static_cast<std::int32_t>(*corner);
@@ -91,7 +107,7 @@ void copy_tets(const py::array& tets_in, const py::array& regions_in, mesh::TetM
         const Int value = region[j];
         if (!within(value, std::numeric_limits<std::int32_t>::min(),
                     std::numeric_limits<std::int32_t>::max())) {
-            raise_value_error("regions[" + std::to_string(j) + "] is " + std::to_string(value) +
+            raise_value_error("regions[" + std::to_string(j) + "] is " + text_of(value) +
                               ": not a 32-bit region");
         }
         record[4] = static_cast<std::int32_t>(value);
@@ -101,8 +117,9 @@ void copy_tets(const py::array& tets_in, const py::array& regions_in, mesh::TetM
 Mesh mesh_of_arrays(const py::object& nodes_in, const py::object& tets_in,
                     const py::object& regions_in) {
     const py::array nodes = checked_array(nodes_in, "nodes", 3, "(N, 3)", "fiu");
-    const py::array tets = checked_array(tets_in, "tets", 4, "(T, 4)", "iu");
-    const py::array regions = checked_array(regions_in, "regions", 0, "(T,)", "iu");
+    // Floats are taken where they are whole numbers: meshio's regions are.
+    const py::array tets = checked_array(tets_in, "tets", 4, "(T, 4)", "iuf");
+    const py::array regions = checked_array(regions_in, "regions", 0, "(T,)", "iuf");
     if (regions.shape(0) != tets.shape(0)) {
         raise_value_error("regions holds " + std::to_string(regions.shape(0)) + " values for the " +
                           std::to_string(tets.shape(0)) + " tetrahedra");
@@ -122,8 +139,12 @@ Mesh mesh_of_arrays(const py::object& nodes_in, const py::object& tets_in,
                     static_cast<std::size_t>(coordinates.size()) * sizeof(double));
     }
     // Unsigned 64-bit values would wrap in a signed copy; the others fit.
-    const bool wide_unsigned = tets.dtype().kind() == 'u' && tets.dtype().itemsize() == 8;
-    if (wide_unsigned) {
+    const auto kind_of = [](const py::array& a) { return a.dtype().kind(); };
+    const bool wide_unsigned = (kind_of(tets) == 'u' && tets.dtype().itemsize() == 8) ||
+                               (kind_of(regions) == 'u' && regions.dtype().itemsize() == 8);
+    if (kind_of(tets) == 'f' || kind_of(regions) == 'f') {
+        copy_tets<double>(tets, regions, result.mesh);
+    } else if (wide_unsigned) {
         copy_tets<std::uint64_t>(tets, regions, result.mesh);
     } else {
         copy_tets<std::int64_t>(tets, regions, result.mesh);

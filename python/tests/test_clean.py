@@ -135,3 +135,13 @@ def test_result_views_outlive_the_result(examples):
     np.testing.assert_array_equal(node_map, copies[0])
     np.testing.assert_array_equal(level_set, copies[1])
     np.testing.assert_array_equal(tets, copies[2])
+
+
+@pytest.mark.parametrize("threshold", [-1.0, 2.5, 6.0, 9.75])
+def test_threshold_as_the_program_takes_it(tetclean, examples, tmp_path, threshold):
+    files = example(examples, "mesh.node", "mesh.ele", "levelset.txt", "params.txt")
+    expected, _ = run_tetclean(tetclean, *files, tmp_path, "--threshold", str(threshold))
+    cleaned = lp.clean(lp.read_mesh(*files[:2]), lp.read_level_set(*files[2:]),
+                       threshold=threshold)
+    assert written(cleaned.mesh, tmp_path) == expected[:2]
+    assert cleaned.report["threshold"] == threshold

@@ -81,6 +81,12 @@ def test_mesh_from_arrays_of_any_integer_type(dtype):
     np.testing.assert_array_equal(mesh.regions, [0, 7])
 
 
+def test_whole_floats_are_taken_as_meshio_gives_regions():
+    mesh = lp.Mesh(UNIT_NODES, np.array([[0, 1, 2, 3]], dtype=np.float32), np.array([-2.0]))
+    np.testing.assert_array_equal(mesh.tets, [[0, 1, 2, 3]])
+    assert mesh.regions.tolist() == [-2]
+
+
 def test_mesh_from_fortran_ordered_and_strided_arrays():
     tets = np.asfortranarray(np.array([[0, 1, 2, 3], [1, 2, 3, 4]]))
     nodes = np.array(UNIT_NODES, dtype=float)[::-1]
@@ -110,9 +116,12 @@ TET = [[0, 1, 2, 3]]
     (UNIT_NODES, [0, 1, 2, 3], [0], r"tets must have shape \(T, 4\), not \(4,\)"),
     (UNIT_NODES, TET, [[0]], r"regions must have shape \(T,\)"),
     ([0, 0, 0], TET, [0], r"nodes must have shape \(N, 3\), not \(3,\)"),
-    (UNIT_NODES, [[0.0, 1.0, 2.0, 3.0]], [0], r"tets must hold integers, not dtype float64"),
-    (UNIT_NODES, TET, [0.5], r"regions must hold integers"),
-    (UNIT_NODES, [[True, False, True, False]], [0], r"tets must hold integers, not dtype bool"),
+    (UNIT_NODES, [[0.5, 1.0, 2.0, 3.0]], [0], r"tets\[0, 0\] is 0.5: not a node index"),
+    (UNIT_NODES, TET, [0.5], r"regions\[0\] is 0.5: not a 32-bit region"),
+    (UNIT_NODES, TET, [np.nan], r"regions\[0\] is nan: not a 32-bit region"),
+    (UNIT_NODES, TET, [3e9], r"regions\[0\] is 3e\+09: not a 32-bit region"),
+    (UNIT_NODES, [[True, False, True, False]], [0],
+     r"tets must hold whole numbers, not dtype bool"),
     ([["a", "b", "c"]], TET, [0], r"nodes must hold numbers"),
     (np.ones((5, 3), dtype=complex), TET, [0], r"nodes must hold numbers, not dtype complex128"),
 ])
