@@ -91,7 +91,7 @@ bool read_options(const console::CommandLine& line, ReadOptions& options, std::s
     return true;
 }
 
-// Not for an uncompressed pair, whose console lines stay as they always were.
+// Not for an uncompressed pair, whose console lines scripts rely on.
 void note_first_volume(const std::string& name, const analyze_header& header) {
     const std::int64_t volumes = series_length(header);
     if (volumes < 2) return;
