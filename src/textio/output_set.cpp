@@ -22,8 +22,7 @@ struct FileId {
     auto operator<=>(const FileId&) const = default;
 };
 
-// Exclusive locks on a set of folders, taken in (device, inode) order and
-// released together.
+// Taken in (device, inode) order, so that runs never deadlock.
 class FolderLocks {
 public:
     explicit FolderLocks(const std::vector<int>& folders) {
@@ -64,7 +63,6 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
-// The errors that say the file system cannot make a second name for a file.
 bool no_hard_links_here(int error_number) {
     return error_number == EPERM || error_number == EXDEV || error_number == EMLINK ||
            error_number == EOPNOTSUPP || error_number == ENOSYS;
@@ -95,9 +93,7 @@ bool keep_old_file(int folder, const char* leaf, Step& step) {
     return linked == 0;
 }
 
-// Gives the new file the old one's mode (and owner and group, where the
-// process may set them: changing them may clear the set-id bits, so they
-// come first), or a new file's mode.
+// Owner and group come before the mode: changing them may clear set-id bits.
 bool take_over_permissions(int folder, const char* temporary, const struct stat& old,
                            bool had_old) {
     mode_t mode = new_file_mode();
@@ -122,10 +118,7 @@ int sync_file(int folder, const char* name) {
 
 }  // namespace
 
-// OutputFile's friend: it reads and updates the files' folder, names and
-// temporary state.
 struct OutputCommit {
-    // Puts one finished file in place of its target, its old file kept aside.
     static MaybeError replace_target(OutputFile& out, Step& step,
                                      const std::vector<FileId>& input_ids) {
         const int folder = out.folder_fd_;
@@ -173,8 +166,7 @@ struct OutputCommit {
         return std::nullopt;
     }
 
-    // After the last replacement: the old files removed, or, after a failure,
-    // put back (a target that did not exist before is removed again).
+    // After a failure the old files are put back, and new targets removed.
     static void settle(std::vector<Step>& steps, bool failed) {
         for (std::size_t i = steps.size(); i-- > 0;) {
             Step& step = steps[i];
