@@ -7,6 +7,7 @@
 //            parameters_file
 //
 // The main reads the command line, calls clean_mesh_files and reports.
+#include <cstdio>
 #include <string>
 
 #include <levelset_prep/levelset/clean_files.hpp>
@@ -15,6 +16,7 @@
 #include "command_line.hpp"
 #include "console.hpp"
 #include "program_main.hpp"
+#include "run_summary.hpp"
 #include "thread_count.hpp"
 
 namespace {
@@ -35,8 +37,17 @@ constexpr console::Option node_map_option{
     "node-map", 0, "FILE", "write each input node's new number (0: dropped), one a line"};
 constexpr console::Option full_precision_option{
     "full-precision", 0, nullptr, "write coordinates in full, not to 6 significant digits"};
-constexpr const console::Option* own_options[] = {&node_map_option, &full_precision_option,
-                                                  &console::threads_option};
+constexpr console::Option layout_option{
+    "layout", 0, "LAYOUT", "node file header: plain (N 3, the default) or tetgen (N 3 0 0)"};
+constexpr console::Option vtu_option{"vtu", 0, "FILE",
+                                     "also write the cleaned mesh as a VTK .vtu file (ParaView)"};
+constexpr console::Option report_option{"report", 0, "FILE",
+                                        "write the run's counts and names as a JSON object"};
+constexpr console::Option summary_option{
+    "summary", 0, nullptr, "print a table of what was read, kept and removed, per region"};
+constexpr const console::Option* own_options[] = {
+    &node_map_option, &full_precision_option, &layout_option,          &vtu_option,
+    &report_option,   &summary_option,        &console::threads_option};
 
 const console::Program program{
     "tetclean",
@@ -58,12 +69,18 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-int run(char* const* names, const CleanFileOptions& options) {
+// The first option value naming a file longer than a file name may be, or null.
+const char* overlong_option(const CleanFileOptions& options) {
+    for (const std::string* value : {&options.node_map, &options.vtu, &options.report}) {
+        if (value->size() > console::max_file_name) return value->c_str();
+    }
+    return nullptr;
+}
+
+int run(char* const* names, const CleanFileOptions& options, bool summary) {
     console::say("started");
     const char* name = console::overlong_argument(names, 6);
-    if (name == nullptr && options.node_map.size() > console::max_file_name) {
-        name = options.node_map.c_str();
-    }
+    if (name == nullptr) name = overlong_option(options);
     if (name != nullptr) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
@@ -74,6 +91,10 @@ int run(char* const* names, const CleanFileOptions& options) {
     for (const textio::Error& notice : cleaned.value.notices) {
         console::print_error("tetclean", notice);
     }
+    if (summary) {
+        std::fputs(tetclean::summary_table(cleaned.value).c_str(), stdout);
+        std::fflush(stdout);
+    }
     return 0;
 }
 
@@ -81,9 +102,21 @@ int run(char* const* names, const CleanFileOptions& options) {
 int run_command_line(const console::CommandLine& line, int threads) {
     CleanFileOptions options;
     if (const std::string* map = line.value(node_map_option)) options.node_map = *map;
+    if (const std::string* vtu = line.value(vtu_option)) options.vtu = *vtu;
+    if (const std::string* report = line.value(report_option)) options.report = *report;
+    const std::string* layout = line.value(layout_option);
+    if (layout != nullptr && *layout == "tetgen") options.layout = mesh::Layout::tetgen;
     options.full_precision = line.has(full_precision_option);
     options.threads = threads;
-    return run(line.files.data(), options);
+    return run(line.files.data(), options, line.has(summary_option));
+}
+
+// Before anything is read: a layout is plain or tetgen.
+bool check_options(const console::CommandLine& line, std::string& problem) {
+    const std::string* layout = line.value(layout_option);
+    if (layout == nullptr || *layout == "plain" || *layout == "tetgen") return true;
+    problem = "option '--layout' takes plain or tetgen, not '" + *layout + "'";
+    return false;
 }
 
 }  // namespace
@@ -94,7 +127,7 @@ int main(int argc, char** argv) {
         .file_count = 6,
         .most_threads = most_threads,
         .first_line = nullptr,
-        .check_options = nullptr,
+        .check_options = check_options,
         .run = run_command_line,
     };
     return console::run_program(argc, argv, steps);
