@@ -71,8 +71,9 @@ int fail(const textio::Error& error) {
 
 // The first option value naming a file longer than a file name may be, or null.
 const char* overlong_option(const CleanFileOptions& options) {
-    for (const std::string* value : {&options.node_map, &options.vtu, &options.report}) {
-        if (value->size() > console::max_file_name) return value->c_str();
+    if (options.node_map.size() > console::max_file_name) return options.node_map.c_str();
+    for (const auto* value : {&options.vtu, &options.report}) {
+        if (*value && (*value)->size() > console::max_file_name) return (*value)->c_str();
     }
     return nullptr;
 }

@@ -67,15 +67,15 @@ void optional_outputs(const CleanFiles& files, const CleanFileOptions& options,
                                                           cleaned.result.nodes_read);
                            }});
     }
-    if (!options.vtu.empty()) {
-        outputs.push_back({{"--vtu", options.vtu}, [](const Cleaned& cleaned) {
+    if (options.vtu) {
+        outputs.push_back({{"--vtu", *options.vtu}, [](const Cleaned& cleaned) {
                                return mesh::vtu_file_text(
                                    cleaned.result.mesh,
                                    {cleaned.result.level_set.get(), cleaned.input_nodes.get()});
                            }});
     }
-    if (!options.report.empty()) {
-        outputs.push_back({{"--report", options.report}, [&](const Cleaned& cleaned) {
+    if (options.report) {
+        outputs.push_back({{"--report", *options.report}, [&](const Cleaned& cleaned) {
                                return held_text(clean_report_json(report_of(cleaned.result), files,
                                                                   options.threshold,
                                                                   LEVELSET_PREP_VERSION));
@@ -245,7 +245,7 @@ textio::MaybeError clean(const CleanFiles& files, const CleanFileOptions& option
         }
     }
     // Only a .vtu file holds the level set.
-    const CleanOptions clean_options{options.threshold, options.threads, !options.vtu.empty()};
+    const CleanOptions clean_options{options.threshold, options.threads, options.vtu.has_value()};
     auto error = naming_memory(files.node_in, [&] {
         return clean_in_place(
             grid, clean_options, [&] { say(progress, "making cast"); }, cleaned);
@@ -254,7 +254,7 @@ textio::MaybeError clean(const CleanFiles& files, const CleanFileOptions& option
         error->file = files.node_in;  // the working tables are sized by the mesh
         return error;
     }
-    if (!options.vtu.empty()) {
+    if (options.vtu) {
         const std::int32_t kept = cleaned.mesh.node_count();
         run.input_nodes = input_node_numbers(cleaned.node_map.get(), nodes, kept);
         if (!run.input_nodes) {

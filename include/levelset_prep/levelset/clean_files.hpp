@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,9 @@ struct CleanFiles {
 
 struct CleanFileOptions {
     std::string node_map;  // each input node's new number, one a line; empty for none
-    std::string vtu;       // the cleaned mesh as a .vtu file (vtu_file.hpp); empty for none
-    std::string report;    // the run's counts as JSON (clean_report.hpp); empty for none
+    // The cleaned mesh as a .vtu file (vtu_file.hpp), and the run's counts
+    // as JSON (clean_report.hpp), where named; an empty name is refused.
+    std::optional<std::string> vtu, report;
     mesh::Layout layout = mesh::Layout::plain;  // of the node file written
     bool full_precision = false;
     float threshold = near_surface_threshold;
