@@ -131,30 +131,29 @@ struct OutputCommit {
         const int folder = out.folder_fd_;
         const char* leaf = out.leaf_.c_str();
         const auto fail = [&](const char* what, int error_number) {
-            return file_error(out.target_, std::string(what) + std::strerror(error_number));
+            return system_error(out.target_, what, error_number);
         };
         struct stat old {};
         if (fstatat(folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0) {
             step.had_old = true;
         } else if (errno != ENOENT) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         // A folder that took the target's name meanwhile is never moved aside.
-        if (step.had_old && S_ISDIR(old.st_mode))
-            return fail("cannot replace output file: ", EISDIR);
+        if (step.had_old && S_ISDIR(old.st_mode)) return fail("cannot replace output file", EISDIR);
         if (!take_over_permissions(folder, out.temporary_, old, step.had_old)) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         const bool replaces_input =
             step.had_old && std::find(input_ids.begin(), input_ids.end(),
                                       FileId{old.st_dev, old.st_ino}) != input_ids.end();
         if (replaces_input) {
             if (const int error_number = sync_file(folder, out.temporary_)) {
-                return fail("cannot write output file: ", error_number);
+                return fail("cannot write output file", error_number);
             }
         }
         if (step.had_old && !keep_old_file(folder, leaf, step)) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         if (renameat(folder, out.temporary_, folder, leaf) != 0) {
             const int error_number = errno;
@@ -163,15 +162,14 @@ struct OutputCommit {
             } else if (step.had_old) {
                 unlinkat(folder, step.backup, 0);
             }
-            return fail("cannot replace output file: ", error_number);
+            return fail("cannot replace output file", error_number);
         }
         step.replaced = true;
         out.temporary_exists_ = false;
         forget_temporary_file(out.temporary_entry_);
         out.temporary_entry_ = -1;
         // A failure here is put back below with the others.
-        if (replaces_input && fsync(folder) != 0)
-            return fail("cannot replace output file: ", errno);
+        if (replaces_input && fsync(folder) != 0) return fail("cannot replace output file", errno);
         return std::nullopt;
     }
 

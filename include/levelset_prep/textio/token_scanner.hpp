@@ -116,5 +116,8 @@ std::string block_size_text(std::size_t bytes);
 // "cannot allocate the read buffer (1 MiB)", "a token longer than 1 MiB",
 // or "<reason>" for a read error.
 std::string scanner_failure(const TokenScanner& text);
+// The system's error number of that read error (EIO where it gave none),
+// for the error's saved_errno.
+int scanner_error_number(const TokenScanner& text);
 
 }  // namespace levelset_prep::textio
