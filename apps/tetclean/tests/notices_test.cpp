@@ -111,6 +111,10 @@ TEST(TetcleanNotices, OutputsNamingAnInputAreRefusedBeforeReading) {
          "(params.txt)"},
         {{"--node-map", "./link", "in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"},
          "./link: --node-map names the same file as the input node_file_in (in.node)"},
+        {{"--vtu", "in.node", "in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"},
+         "in.node: --vtu names the same file as the input node_file_in (in.node)"},
+        {{"in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt", "--report", "./ls.txt"},
+         "./ls.txt: --report names the same file as the input level_set_file (ls.txt)"},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.err);
