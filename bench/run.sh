@@ -12,6 +12,11 @@
 #                           tetclean binary, such as one built before a
 #                           change), the two are run alternately and a last
 #                           line gives the ratios of their medians
+#   bench/run.sh --tetclean-vtu [OTHER]
+#                           tetclean at scale 1, threaded, with and without
+#                           --vtu, alternated; a last line gives the ratio of
+#                           their medians. With OTHER (a tetclean that writes
+#                           its .vtu another way) that one's --vtu runs too
 #   bench/run.sh --voxdump [OTHER]
 #                           voxdump on the 256 x 256 x 180 pairs alone (a
 #                           minute); with OTHER (another voxdump binary),
@@ -37,11 +42,13 @@ cd "$(dirname "$0")/.."
 
 tiny=false
 tetclean_only=false
+vtu_only=false
 voxdump_only=false
 other=""
 [[ "${1:-}" == "--tiny" ]] && tiny=true
-if [[ "${1:-}" == "--tetclean" || "${1:-}" == "--voxdump" ]]; then
-    [[ "$1" == "--tetclean" ]] && tetclean_only=true || voxdump_only=true
+if [[ "${1:-}" == "--tetclean" || "${1:-}" == "--voxdump" || "${1:-}" == "--tetclean-vtu" ]]; then
+    [[ "$1" == "--voxdump" ]] && voxdump_only=true || tetclean_only=true
+    [[ "$1" == "--tetclean-vtu" ]] && vtu_only=true
     other=${2:+$(realpath "$2")}
 fi
 runs=5
@@ -236,6 +243,21 @@ for scale in "${scales[@]+"${scales[@]}"}"; do
     arrays=$((24 * nodes + 20 * tets + 4 * points + 5 * nodes + tets / 8))
     values=$((points + 4 * nodes + 6 * tets))
     inputs=$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir"/levelset.txt "$dir"/params.txt)
+    if $vtu_only; then
+        fresh_outputs+=("$dir/out.vtu")
+        variants=("plain:--threads 2" "vtu:--threads 2 --vtu $dir/out.vtu")
+        [[ -n "$other" ]] && variants+=("other-vtu:--threads 2 --vtu $dir/out.vtu")
+        run_variants "tetclean-$scale" 0 "${variants[@]}" -- "${command[@]}"
+        for variant in "${variants[@]}"; do
+            label=${variant%%:*}
+            row "tetclean scale $scale" "threaded, $label" "$inputs" \
+                "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" \
+                "tetclean-$scale-$label" "tetclean-$scale-plain"
+        done
+        echo "(output MB: the node and element files; the .vtu file: $(file_bytes "$dir/out.vtu" | awk '{printf "%.1f", $1 / 1e6}') MB)"
+        rm -rf "$dir"
+        continue
+    fi
     if [[ -n "$other" ]]; then
         run_variants "tetclean-$scale" 0 "this:" "other:$other" -- "${command[@]}"
         outputs=$(file_bytes "$dir"/out.node "$dir"/out.ele)
@@ -264,7 +286,10 @@ if $tetclean_only; then
     echo
     echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
     [[ -n "$grid_target" ]] && echo "$grid_target"
-    if [[ -n "$other" ]]; then
+    if $vtu_only; then
+        awk -F'|' '$2 ~ /vtu$/ { printf "%s / without, scale 1: median time %.3f x, %s\n", $2, $7, ($7 <= 1.5) ? "within 1.5 x" : "MISSED 1.5 x" }' \
+            "$work/summary"
+    elif [[ -n "$other" ]]; then
         awk -F'|' '$2 == "this" { t = $3; r = $5 } $2 == "other" { o = $3; q = $5 }
             END { printf "this tetclean / other, scale 1: median time %.3f, peak RSS %.3f\n", t / o, r / q }' \
             "$work/summary"

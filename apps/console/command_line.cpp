@@ -20,7 +20,6 @@ constexpr const Option* common_options[] = {&quiet_option, &help_option, &versio
 // option i as long_code + i.
 constexpr int long_code = 256;
 
-// The options a program takes: its own, then the common ones.
 std::vector<const Option*> all_options(const Program& program) {
     std::vector<const Option*> all(program.options.begin(), program.options.end());
     all.insert(all.end(), std::begin(common_options), std::end(common_options));
@@ -50,7 +49,6 @@ GetoptTables getopt_tables(const std::vector<const Option*>& all) {
     return tables;
 }
 
-// The option a code of getopt_long (or its optopt) stands for, or null.
 const Option* option_of(const std::vector<const Option*>& all, int code) {
     if (code >= long_code) {
         const auto i = static_cast<std::size_t>(code - long_code);
@@ -73,8 +71,6 @@ std::string unrecognised(std::string_view argument) {
     return std::string("unrecognised option ").append(quoted("", argument));
 }
 
-// A long option getopt_long did not take: its name is unknown, or the
-// start of several names.
 std::string unknown_long_option(const std::vector<const Option*>& all, std::string_view argument) {
     if (!argument.starts_with("--")) return unrecognised(argument);
     const std::string_view name = argument.substr(2, argument.find('=') - 2);
@@ -91,9 +87,7 @@ std::string unknown_long_option(const std::vector<const Option*>& all, std::stri
     return problem;
 }
 
-// Why getopt_long refused the argument argv[element] with `code` ('?' or
-// ':'); `first` tells whether the refused option starts the argument or
-// comes later in a bundle such as "-qx".
+// `first`: the refused option starts the argument, not later in "-qx".
 std::string refusal(const std::vector<const Option*>& all, int code, std::string_view argument,
                     bool first) {
     const Option* option = option_of(all, optopt);
@@ -169,7 +163,6 @@ CommandLine parse_command_line(int argc, char** argv, const Program& program) {
         }
         line.options.emplace_back(option, optarg != nullptr ? optarg : "");
     }
-    // What follows "--".
     line.files.insert(line.files.end(), argv + optind, argv + argc);
     return line;
 }

@@ -15,7 +15,6 @@
 namespace levelset_prep::console {
 namespace {
 
-// The value as a count, or 0 when it is not a whole number of 1 or more.
 int thread_value(const std::string& text) {
     std::int32_t value = 0;
     if (textio::scan_number(text, value) != textio::ScanStatus::ok || value < 1) return 0;

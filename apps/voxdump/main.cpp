@@ -1,19 +1,7 @@
 // SPDX-License-Identifier: MIT
-// voxdump: loads a segmented volume stored as an Analyze 7.5 header/image
-// pair or a NIfTI-1 file (.nii, .nii.gz) and writes it as three text files:
-// the voxel values, the grid dimensions and the voxel spacings.
-//
-//   voxdump [OPTION]... segmented_image_file ascii_image_file ascii_size_file
-//           ascii_resolution_file
-//
-// --volume N writes volume N of a 4-D series; --signed-16bit reads
-// datatype 4 as signed.
-//
-// The main only sequences the steps and reports them; reading is in the
-// analyze library, the file contents in text_outputs. A failed read or write
-// leaves none of the three files behind and ends with status 1. Notices on
-// what a NIfTI-1 file means that its text does not show (nifti_notices.hpp)
-// follow a good run on standard error.
+// voxdump: writes a volume of an Analyze pair or a NIfTI-1 file as three text
+// files (values, dimensions, spacings), all of them or none. This file only
+// sequences the steps and reports them.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -70,8 +58,8 @@ const console::Program program{
     program_options,
 };
 
-// The text image is formatted in slices, one a thread, and written in order
-// by one thread at a time; beyond four threads the writing is the limit.
+// Slices are written in order by one thread at a time; beyond four threads
+// the writing is the limit.
 constexpr int most_threads = 4;
 
 using console::say;
@@ -81,8 +69,6 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-// Writes one text file into a temporary beside its target; the caller
-// commits it once all three are complete.
 template <typename Put>
 textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, Put put) {
     if (auto problem = out.open(name)) return problem;
@@ -90,8 +76,6 @@ textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, 
     return out.finish();
 }
 
-// The reader's options from the command line; false, with `problem` set,
-// for a --volume that is not a whole number from 1.
 bool read_options(const console::CommandLine& line, ReadOptions& options, std::string& problem) {
     options.signed_16bit = line.has(signed_option);
     for (const auto& [option, value] : line.options) {
@@ -107,9 +91,7 @@ bool read_options(const console::CommandLine& line, ReadOptions& options, std::s
     return true;
 }
 
-// A series read without --volume gives its first volume; say so, except
-// for an uncompressed pair, which was read so before series were and keeps
-// its console lines.
+// Not for an uncompressed pair, whose console lines scripts rely on.
 void note_first_volume(const std::string& name, const analyze_header& header) {
     const std::int64_t volumes = series_length(header);
     if (volumes < 2) return;
@@ -122,8 +104,7 @@ void note_first_volume(const std::string& name, const analyze_header& header) {
                                                       " was written; --volume N writes another"));
 }
 
-// The refusals before anything is read: a name too long, an empty output
-// name, two outputs naming one file.
+// Before anything is read.
 textio::MaybeError check_names(char* const* names) {
     if (const char* name = console::overlong_argument(names, 4)) {
         return textio::file_error(textio::shortened_name(name),
@@ -134,23 +115,20 @@ textio::MaybeError check_names(char* const* names) {
                                        {"ascii_resolution_file", names[3]}});
 }
 
-// After the note on the volume, as they speak of the values of the volume
-// written: what a NIfTI-1 file means that its text does not show.
+// After the note on the volume, as they speak of the values written.
 void print_notices(const std::string& name, const std::vector<std::string>& notices) {
     for (const std::string& notice : notices) {
         console::print_error("voxdump", textio::file_error(name, notice));
     }
 }
 
-// The volume to read: a NIfTI-1 file, or a pair with these names.
 struct VolumeInput {
     std::string name;
     bool nifti = false;
     std::optional<PairNames> pair;
 };
 
-// The files a run reads, which no output may name; for a pair, the image
-// file is looked up on the disk.
+// No output may name these; a pair's image file is looked up on the disk.
 std::vector<std::string> files_read(const VolumeInput& input) {
     return input.nifti ? std::vector<std::string>{input.name}
                        : std::vector<std::string>{input.pair->header, pair_image_file(*input.pair)};
@@ -166,8 +144,6 @@ textio::MaybeError refuse_outputs_over_inputs(char* const* names,
     return textio::check_inputs_kept(outputs, inputs);
 }
 
-// Reads the volume and says so: its largest value when it was read, then
-// "img read" and the read status either way.
 textio::MaybeError read_volume(const VolumeInput& input, const ReadOptions& options,
                                analyze_image& image) {
     const ReadResult read = input.nifti ? read_nifti_image(input.name, image, options)
@@ -184,8 +160,6 @@ textio::MaybeError read_volume(const VolumeInput& input, const ReadOptions& opti
     return read.ok() ? std::nullopt : read.error;
 }
 
-// Writes the three text files into temporaries beside their targets and
-// puts them in place together, or none of them.
 textio::MaybeError write_outputs(char* const* names, const analyze_image& image,
                                  const std::vector<std::string>& inputs, int threads,
                                  AsciiImageCounts& counts) {

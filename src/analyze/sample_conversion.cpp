@@ -17,8 +17,7 @@
 namespace levelset_prep::analyze::detail {
 namespace {
 
-// `range` after seeing `values` one at a time, in file order. Each select
-// is one min or max instruction with the strict test's result.
+// Each select is one min or max instruction with the strict test's result.
 SampleRange see_each(SampleRange range, const float* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const float value = values[i];
@@ -28,15 +27,11 @@ SampleRange see_each(SampleRange range, const float* values, std::size_t count) 
     return range;
 }
 
-// The same, sixteen samples a step. One running value carries a chain of
-// dependent min and max instructions through every sample; sixteen lanes,
-// each ranging every sixteenth sample with the same strict tests, keep the
-// processor busy, and the lanes are then ranged in turn. Only which of equal
-// values wins can differ, and equal floats are equal bits except for the two
-// zeros: where a zero becomes the new extreme, the first zero of `values` is
-// the one that one-at-a-time ranging keeps. Kept out of line: inlined next
-// to the reads, the range lives across library calls and the compiler keeps
-// it in memory.
+// Sixteen lanes break the chain of dependent min and max instructions; the
+// lanes are then ranged in turn. Only which of equal values wins can differ,
+// which matters for the two zeros only: where a zero becomes the extreme,
+// the first zero of `values` is kept, as one-at-a-time ranging does. Out of
+// line, or the compiler keeps the range in memory across library calls.
 [[gnu::noinline]] SampleRange see(SampleRange range, const float* values, std::size_t count) {
 #if defined(__SSE2__)
     constexpr std::size_t lanes = 16;
@@ -84,8 +79,6 @@ void swap_bytes_64(std::uint64_t& value) {
     value = (std::uint64_t{low} << 32) | high;
 }
 
-// Reads `count` samples of type Sample into a chunk buffer, converts each
-// with `convert` into `out` and records it in `range`.
 template <typename Sample, typename Convert>
 ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* out,
                                 SampleRange& range, Convert convert) {
@@ -109,8 +102,7 @@ ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* ou
     return ReadStatus::ok;
 }
 
-// Samples stored as the bytes of a Value, in this machine's order or, with
-// `swap`, the other; read as Stored, an unsigned type of the same size.
+// Read as Stored, an unsigned type of Value's size, swapped when `swap`.
 template <typename Stored, typename Value>
 ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out,
                                SampleRange& range, bool swap, const SampleScaling* scaling) {

@@ -48,9 +48,8 @@ private:
     std::FILE* file_;
 };
 
-// Reads at its own offset and leaves the file's position alone, so that
-// several pieces of one file can be read at once. Like fread, it stops at
-// the end of the file or at the first failed read.
+// Reads at its own offset, leaving the file's position alone, so that pieces
+// of one file can be read at once.
 class PieceSource final : public ByteSource {
 public:
     PieceSource(int descriptor, std::uint64_t at) : descriptor_(descriptor), at_(at) {}
@@ -104,9 +103,8 @@ private:
     const std::atomic<bool>* stop_;
 };
 
-// Passes over `bytes` of `file`: a seek where the file is known to hold
-// them, otherwise reading and dropping, so that only bytes that arrive
-// count. False when the file ends first.
+// Seeks only where the file is known to hold the bytes, so that only bytes
+// that arrive count.
 bool pass_over(std::FILE* file, std::uint64_t bytes) {
     const auto left = bytes_left(file);
     if (left && *left >= bytes &&
@@ -130,7 +128,6 @@ void attach(analyze_image& image, const SampleRange& range) {
     image.max_intensity = range.max;
 }
 
-// The status of compressed data that stopped giving bytes early.
 ReadStatus stopped(const GzipSource& source) {
     switch (source.fault()) {
         case GzipSource::Fault::none:
@@ -142,8 +139,7 @@ ReadStatus stopped(const GzipSource& source) {
     }
 }
 
-// The samples from data of unknown size: the buffer starts at a million
-// samples and doubles while samples keep arriving.
+// Data of unknown size: the buffer doubles while samples keep arriving.
 ReadStatus read_growing_volume(GzipSource& source, const SamplePlan& plan, analyze_image& image,
                                SampleRange& range) {
     std::size_t capacity = std::min<std::size_t>(plan.count, std::size_t{1} << 20);
@@ -176,20 +172,15 @@ struct Piece {
     ReadStatus status = ReadStatus::ok;
 };
 
-// The pieces `threads` threads read `count` samples in: as even as may be,
-// none smaller than least_piece; 1 means one thread reads them all.
 int piece_count(std::size_t count, int threads) {
     const std::size_t most = std::min<std::size_t>(
         count / least_piece, static_cast<std::size_t>(std::clamp(threads, 1, most_pieces)));
     return static_cast<int>(std::max<std::size_t>(most, 1));
 }
 
-// Reads the volume's samples, which start at byte `start` of the regular file
-// `descriptor`, in `pieces` pieces at once. The range is joined with the
-// same strict tests that one thread applies sample by sample, so the first of
-// equal extremes (a -0.0 before a 0.0) is still the one kept. A buffer
-// missing is reported before a short read, as one thread, which takes its
-// buffer before reading, would.
+// Ranges are joined with one thread's strict tests, so the first of equal
+// extremes (a -0.0 before a 0.0) is kept; a missing buffer is reported
+// before a short read, as one thread would.
 ReadStatus read_in_pieces(int descriptor, std::uint64_t start, const SamplePlan& plan, float* out,
                           SampleRange& range, int pieces) {
     std::array<Piece, most_pieces> piece;
@@ -240,7 +231,6 @@ ReadStatus read_in_pieces(int descriptor, std::uint64_t start, const SamplePlan&
     return status;
 }
 
-// The descriptor of `file` when it is a regular file, else -1.
 int regular_descriptor(std::FILE* file) {
     const int descriptor = fileno(file);
     struct stat status {};

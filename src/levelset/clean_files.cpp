@@ -2,12 +2,15 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 #include <levelset_prep/levelset/clean_files.hpp>
+#include <levelset_prep/levelset/clean_report.hpp>
 #include <levelset_prep/levelset/level_set_grid.hpp>
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/mesh/mesh_reading.hpp>
+#include <levelset_prep/mesh/vtu_file.hpp>
 #include <levelset_prep/textio/large_array.hpp>
 #include <levelset_prep/textio/number_format.hpp>
 #include <levelset_prep/textio/output_set.hpp>
@@ -26,28 +29,71 @@ void say(const Progress& progress, const char* line) {
     if (progress) progress(line);
 }
 
+// What the writers take: the cleaned mesh and, for a .vtu file, each kept
+// node's input number.
+struct Cleaned {
+    CleanResult result;
+    std::unique_ptr<std::int32_t[]> input_nodes;
+};
+
 // An output of a run: the argument that names it, and its text once the
 // mesh is clean. A new output format is one more entry in run_outputs.
 struct RunOutput {
     textio::NamedOutput name;
-    std::function<textio::TextSlices(const CleanResult&)> text;
+    std::function<textio::TextSlices(const Cleaned&)> text;
 };
+
+CleanReport report_of(const CleanResult& cleaned);
+
+// A text held in memory, in slices of at most an output buffer.
+textio::TextSlices held_text(std::string text) {
+    static constexpr std::size_t bytes = textio::OutputFile::buffer_size;
+    auto held = std::make_shared<const std::string>(std::move(text));
+    const auto slices =
+        static_cast<std::int64_t>(std::max<std::size_t>(1, (held->size() + bytes - 1) / bytes));
+    return {slices, bytes, [held](char* out, std::int64_t k) {
+                const std::size_t first = static_cast<std::size_t>(k) * bytes;
+                const std::size_t count =
+                    std::min(bytes, held->size() - std::min(first, held->size()));
+                return std::char_traits<char>::copy(out, held->data() + first, count) + count;
+            }};
+}
+
+void optional_outputs(const CleanFiles& files, const CleanFileOptions& options,
+                      std::vector<RunOutput>& outputs) {
+    if (!options.node_map.empty()) {
+        outputs.push_back({{"--node-map", options.node_map}, [](const Cleaned& cleaned) {
+                               return mesh::node_map_text(cleaned.result.node_map.get(),
+                                                          cleaned.result.nodes_read);
+                           }});
+    }
+    if (options.vtu) {
+        outputs.push_back({{"--vtu", *options.vtu}, [](const Cleaned& cleaned) {
+                               return mesh::vtu_file_text(
+                                   cleaned.result.mesh,
+                                   {cleaned.result.level_set.get(), cleaned.input_nodes.get()});
+                           }});
+    }
+    if (options.report) {
+        outputs.push_back({{"--report", *options.report}, [&](const Cleaned& cleaned) {
+                               return held_text(clean_report_json(report_of(cleaned.result), files,
+                                                                  options.threshold,
+                                                                  LEVELSET_PREP_VERSION));
+                           }});
+    }
+}
 
 std::vector<RunOutput> run_outputs(const CleanFiles& files, const CleanFileOptions& options) {
     std::vector<RunOutput> outputs = {
         {{"node_file_out", files.node_out, "node_file_in"},
-         [&](const CleanResult& cleaned) {
-             return mesh::node_file_text(cleaned.mesh, options.full_precision);
+         [&](const Cleaned& cleaned) {
+             return mesh::node_file_text(cleaned.result.mesh, options.full_precision,
+                                         options.layout);
          }},
         {{"ele_file_out", files.ele_out, "ele_file_in"},
-         [](const CleanResult& cleaned) { return mesh::element_file_text(cleaned.mesh); }},
+         [](const Cleaned& cleaned) { return mesh::element_file_text(cleaned.result.mesh); }},
     };
-    if (!options.node_map.empty()) {
-        outputs.push_back({{"--node-map", options.node_map}, [](const CleanResult& cleaned) {
-                               return mesh::node_map_text(cleaned.node_map.get(),
-                                                          cleaned.nodes_read);
-                           }});
-    }
+    optional_outputs(files, options, outputs);
     return outputs;
 }
 
@@ -189,7 +235,8 @@ textio::MaybeError read_inputs(const CleanFiles& files, int threads, const Progr
 }
 
 textio::MaybeError clean(const CleanFiles& files, const CleanFileOptions& options,
-                         const Progress& progress, const LevelSetGrid& grid, CleanResult& cleaned) {
+                         const Progress& progress, const LevelSetGrid& grid, Cleaned& run) {
+    CleanResult& cleaned = run.result;
     // No step of a run reads or writes a tbd file or array.
     say(progress, "nodes tbd loaded");
     const std::int32_t nodes = cleaned.mesh.node_count();
@@ -200,7 +247,8 @@ textio::MaybeError clean(const CleanFiles& files, const CleanFileOptions& option
                                                          std::to_string(nodes) + " values)");
         }
     }
-    const CleanOptions clean_options{options.threshold, options.threads, false};
+    // Only a .vtu file holds the level set.
+    const CleanOptions clean_options{options.threshold, options.threads, options.vtu.has_value()};
     auto error = naming_memory(files.node_in, [&] {
         return clean_in_place(
             grid, clean_options, [&] { say(progress, "making cast"); }, cleaned);
@@ -209,12 +257,20 @@ textio::MaybeError clean(const CleanFiles& files, const CleanFileOptions& option
         error->file = files.node_in;  // the working tables are sized by the mesh
         return error;
     }
+    if (options.vtu) {
+        const std::int32_t kept = cleaned.mesh.node_count();
+        run.input_nodes = input_node_numbers(cleaned.node_map.get(), nodes, kept);
+        if (!run.input_nodes) {
+            return textio::file_error(files.node_in, "cannot allocate the input node numbers (" +
+                                                         std::to_string(kept) + " values)");
+        }
+    }
     say(progress, "removed 0s from nodes and tets");
     return std::nullopt;
 }
 
 textio::MaybeError write(const CleanFiles& files, const std::vector<RunOutput>& outputs,
-                         int threads, const CleanResult& cleaned) {
+                         int threads, const Cleaned& cleaned) {
     return naming_memory(files.node_out, [&] {
         std::vector<textio::Output> texts;
         for (const RunOutput& output : outputs) {
@@ -243,22 +299,22 @@ textio::Result<CleanReport> run(const CleanFiles& files, const CleanFileOptions&
     textio::Result<CleanReport> result;
     const std::vector<RunOutput> outputs = run_outputs(files, options);
     if ((result.error = check_names(files, outputs))) return result;
-    CleanResult cleaned;
+    Cleaned cleaned;
     {
         LevelSetGrid grid;
-        if ((result.error =
-                 read_inputs(files, options.threads, progress, notices, cleaned.mesh, grid)) ||
+        if ((result.error = read_inputs(files, options.threads, progress, notices,
+                                        cleaned.result.mesh, grid)) ||
             (result.error = clean(files, options, progress, grid, cleaned))) {
             return result;
         }
-        notice_clean_up(files, cleaned, grid.shape, notices);
+        notice_clean_up(files, cleaned.result, grid.shape, notices);
         // The writers do not read the grid. Handing it back now lets the
         // system reuse its memory for the output files' pages, which is far
         // cheaper than fresh memory.
     }
     if ((result.error = write(files, outputs, options.threads, cleaned))) return result;
     say(progress, "output nodes and tets");
-    result.value = report_of(cleaned);
+    result.value = report_of(cleaned.result);
     result.value.notices = std::move(notices);
     return result;
 }

@@ -16,9 +16,7 @@
 namespace levelset_prep::textio {
 namespace {
 
-// The file at the end of a chain of symbolic links that ends nowhere:
-// each link's text is taken relative to the link's own folder. Called when
-// `name` itself does not exist.
+// Each link's text is taken relative to the link's own folder.
 OutputTarget follow_dangling_links(const std::string& name) {
     std::string path = name;
     // As many hops as the system follows before it gives up (ELOOP).

@@ -49,11 +49,9 @@ SignalBlock::SignalBlock() {
 SignalBlock::~SignalBlock() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 void make_hidden_name(const char* prefix, char (&name)[temporary_name_size]) {
-    // One generator per process, seeded once; names differ between
-    // processes by the seed and within one by the sequence.
-    // The seed comes from the system without any way to throw; where it has
-    // none to give, the clock and the process number still differ between
-    // runs, and the exclusive creation catches any clash.
+    // Seeded once without any way to throw; where the system has no seed
+    // the clock and process number differ, and exclusive creation catches
+    // any clash.
     static std::mt19937_64 generator = [] {
         std::uint64_t seed = 0;
         if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The notices of a run that succeeds, and the outputs refused because they
-// name an input.
+// The notices of a run that succeeds, the outputs refused because they name
+// an input, and --threshold.
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -111,6 +111,10 @@ TEST(TetcleanNotices, OutputsNamingAnInputAreRefusedBeforeReading) {
          "(params.txt)"},
         {{"--node-map", "./link", "in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"},
          "./link: --node-map names the same file as the input node_file_in (in.node)"},
+        {{"--vtu", "in.node", "in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt"},
+         "in.node: --vtu names the same file as the input node_file_in (in.node)"},
+        {{"in.node", "in.ele", "o.node", "o.ele", "ls.txt", "params.txt", "--report", "./ls.txt"},
+         "./ls.txt: --report names the same file as the input level_set_file (ls.txt)"},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.err);
@@ -123,6 +127,52 @@ TEST(TetcleanNotices, OutputsNamingAnInputAreRefusedBeforeReading) {
         EXPECT_EQ(result.err, "tetclean: " + r.err + "\n");
         for (const std::string& name : in) EXPECT_EQ(read_file(dir / name), name + " holds this\n");
         EXPECT_FALSE(fs::exists(dir / "o.node") || fs::exists(dir / "o.ele"));
+    }
+}
+
+// The count of tetrahedra kept: the first number of the element output.
+long kept_tetrahedra(const fs::path& ele) { return std::stol(read_file(ele)); }
+
+TEST(TetcleanThreshold, MovesTheSurfaceBandOrIsRefusedBeforeReading) {
+    TempDir dir;
+    for (const char* name : {"mesh.node", "mesh.ele", "levelset.txt", "params.txt"}) {
+        fs::copy_file(examples / name, dir / name);
+    }
+    const std::vector<std::string> files = {"mesh.node", "mesh.ele",     "o.node",
+                                            "o.ele",     "levelset.txt", "params.txt"};
+    auto run = [&](const std::vector<std::string>& options) {
+        fs::remove(dir / "o.ele");
+        std::vector<std::string> args = options;
+        args.insert(args.end(), files.begin(), files.end());
+        return testing_support::run_program(dir.path(), program, args);
+    };
+    ASSERT_EQ(run({}).status, 0);
+    const std::string by_default = read_file(dir / "o.ele");
+    long others = 0;  // the tetrahedra outside region 0, always kept
+    std::istringstream tets(read_file(examples / "mesh.ele"));
+    std::string line;
+    std::getline(tets, line);
+    while (std::getline(tets, line)) others += line.substr(line.rfind(' ') + 1) != "0";
+
+    ASSERT_EQ(run({"--threshold=6"}).status, 0);
+    EXPECT_EQ(read_file(dir / "o.ele"), by_default);
+    ASSERT_EQ(run({"--threshold", "1e30"}).status, 0);
+    EXPECT_EQ(kept_tetrahedra(dir / "o.ele"), 3072);
+    ASSERT_EQ(run({"--threshold", "-1e30", "-q"}).status, 0);
+    EXPECT_EQ(kept_tetrahedra(dir / "o.ele"), others);
+    ASSERT_EQ(run({"--threshold", "2.5"}).status, 0);
+    EXPECT_LT(kept_tetrahedra(dir / "o.ele"), std::stol(by_default));
+    EXPECT_GT(kept_tetrahedra(dir / "o.ele"), others);
+
+    for (const char* bad : {"nan", "inf", "-inf", "1e39", "6x", ""}) {
+        SCOPED_TRACE(bad);
+        const RunResult result = run({"--threshold", bad});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "tetclean: option '--threshold' takes a finite number, not '" +
+                                  std::string(bad) +
+                                  "'\nTry 'tetclean --help' for more information.\n");
+        EXPECT_FALSE(fs::exists(dir / "o.ele"));
     }
 }
 
