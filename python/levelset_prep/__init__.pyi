@@ -72,7 +72,7 @@ def write_mesh(
     """Write a mesh as node and element files, byte for byte as tetclean does."""
 
 def read_level_set(level_set_file: _Path, parameters_file: _Path) -> LevelSetGrid:
-    """Read a level-set grid whose shape the parameter file gives."""
+    """Read a level-set grid (text, .nii or .nii.gz) whose shape the parameter file gives."""
 
 def clean(
     mesh: Mesh,

@@ -87,6 +87,13 @@ LevelSetGrid read_level_set(const py::object& level_set_file, const py::object& 
     }
     raise_if(error);
     if (notes.more_values) warn_more_values(level_set_name, result.grid.shape);
+    if (!notes.geometry.empty()) {
+        const std::string message =
+            py::str(shown_path(level_set_name)).cast<std::string>() + ": " + notes.geometry;
+        if (PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) != 0) {
+            throw py::error_already_set();
+        }
+    }
     const py::object fspath = py::module_::import("os").attr("fspath");
     result.level_set_file = fspath(level_set_file);
     result.parameters_file = fspath(parameters_file);
@@ -130,9 +137,11 @@ converts it to float32 once. Point (i, j, k) lies at mesh coordinates
                R"(Read a level-set grid as tetclean does.
 
 The parameter file's first three numbers, the grid extents, give the grid's
-shape; the level-set file holds its values, x fastest, then y, then z. A
-file with more values than the grid needs is read and gives a UserWarning.
-Raises OSError for a file that cannot be read, ValueError for its content.)");
+shape. A level-set file named *.nii or *.nii.gz is a NIfTI-1 volume of that
+shape (values scaled by scl_slope and scl_inter); any other is text, values
+x fastest, then y, then z. A text file with more values than the grid needs,
+or a volume whose header places its voxels elsewhere than the grid's points,
+is read and gives a UserWarning. Raises OSError for a file that cannot be read, ValueError for its content.)");
 }
 
 }  // namespace levelset_prep::python

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """clean and write_mesh against tetclean's output bytes, from files and from arrays."""
 import os
+import warnings
 
 import numpy as np
 import pytest
@@ -145,3 +146,24 @@ def test_threshold_as_the_program_takes_it(tetclean, examples, tmp_path, thresho
                        threshold=threshold)
     assert written(cleaned.mesh, tmp_path) == expected[:2]
     assert cleaned.report["threshold"] == threshold
+
+
+@pytest.mark.parametrize("suffix", [".nii", ".nii.gz"])
+@pytest.mark.parametrize("offset, warns", [(-1.5, False), (0.0, True)])
+def test_read_level_set_from_nifti_holds_the_text_values(examples, tmp_path, suffix, offset,
+                                                         warns):
+    nibabel = pytest.importorskip("nibabel")
+    level_set, parameters = example(examples, "levelset.txt", "params.txt")
+    values = grid_from_text(level_set, parameters)
+    affine = np.diag([0.5, 0.5, 0.5, 1.0])
+    affine[:3, 3] = offset
+    volume = str(tmp_path / f"levelset{suffix}")
+    nibabel.save(nibabel.Nifti1Image(values, affine), volume)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        grid = lp.read_level_set(volume, parameters)
+    assert [str(w.message).startswith(volume) for w in caught] == ([True] if warns else [])
+    np.testing.assert_array_equal(grid.values, values)
+    with pytest.raises(ValueError, match="parameter file's extents"):
+        nibabel.save(nibabel.Nifti1Image(values[1:], affine), volume)
+        lp.read_level_set(volume, parameters)
