@@ -45,7 +45,14 @@ class CleanResult:
         """float32 (M,): the level-set value at each kept node (800 outside the grid)."""
     @property
     def report(self) -> dict[str, Any]:
-        """The counts, under the keys of tetclean's --report."""
+        """The object tetclean's --report writes, keys in its order.
+
+        program ("levelset_prep"), version, node_file_in, ele_file_in,
+        level_set_file, parameters_file (the names read from, None for a mesh
+        or grid built from arrays), threshold, nodes_read, nodes_kept,
+        nodes_dropped, nodes_outside_grid, tetrahedra_read, tetrahedra_kept,
+        tetrahedra_removed, and regions: [{region, read, kept, removed}].
+        """
 
 class Volume:
     """A volume read by read_volume()."""
@@ -65,7 +72,7 @@ def write_mesh(
     node_file: _Path,
     ele_file: _Path,
     *,
-    layout: Literal["plain"] = "plain",
+    layout: Literal["plain", "tetgen"] = "plain",
     full_precision: bool = False,
     threads: Optional[int] = None,
 ) -> None:
