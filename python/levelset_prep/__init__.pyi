@@ -78,6 +78,20 @@ def write_mesh(
 ) -> None:
     """Write a mesh as node and element files, byte for byte as tetclean does."""
 
+def write_vtu(
+    mesh: Union[Mesh, CleanResult],
+    file: _Path,
+    *,
+    level_set: Optional[npt.ArrayLike] = None,
+    input_node: Optional[npt.ArrayLike] = None,
+) -> None:
+    """Write a mesh as a VTK XML UnstructuredGrid file (.vtu), as tetclean --vtu does.
+
+    For a CleanResult: the bytes tetclean --vtu writes, with the point data
+    level_set and input_node (1-based input numbers) and the cell data region.
+    For a Mesh: the point data given, one value a node, each left out when None.
+    """
+
 def read_level_set(level_set_file: _Path, parameters_file: _Path) -> LevelSetGrid:
     """Read a level-set grid whose shape the parameter file gives."""
 

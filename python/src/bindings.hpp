@@ -51,5 +51,6 @@ void bind_mesh(py::module_& module);
 void bind_level_set(py::module_& module);
 void bind_clean(py::module_& module);
 void bind_volume(py::module_& module);
+void bind_vtu(py::module_& module);
 
 }  // namespace levelset_prep::python
