@@ -5,6 +5,7 @@
     grid = levelset_prep.read_level_set("levelset.txt", "params.txt")
     cleaned = levelset_prep.clean(mesh, grid)
     levelset_prep.write_mesh(cleaned.mesh, "clean.node", "clean.ele")
+    levelset_prep.write_vtu(cleaned, "clean.vtu")
 
 Mesh, LevelSetGrid and Volume hand out numpy views of their own storage.
 Files that cannot be read or written raise OSError (with errno and the file
@@ -22,6 +23,7 @@ from ._levelset_prep import (
     read_mesh,
     read_volume,
     write_mesh,
+    write_vtu,
 )
 
 __all__ = [
@@ -34,4 +36,5 @@ __all__ = [
     "read_mesh",
     "read_volume",
     "write_mesh",
+    "write_vtu",
 ]

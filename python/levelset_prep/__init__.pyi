@@ -45,7 +45,14 @@ class CleanResult:
         """float32 (M,): the level-set value at each kept node (800 outside the grid)."""
     @property
     def report(self) -> dict[str, Any]:
-        """The counts, under the keys of tetclean's --report."""
+        """The object tetclean's --report writes, keys in its order.
+
+        program ("levelset_prep"), version, node_file_in, ele_file_in,
+        level_set_file, parameters_file (the names read from, None for a mesh
+        or grid built from arrays), threshold, nodes_read, nodes_kept,
+        nodes_dropped, nodes_outside_grid, tetrahedra_read, tetrahedra_kept,
+        tetrahedra_removed, and regions: [{region, read, kept, removed}].
+        """
 
 class Volume:
     """A volume read by read_volume()."""
@@ -65,11 +72,25 @@ def write_mesh(
     node_file: _Path,
     ele_file: _Path,
     *,
-    layout: Literal["plain"] = "plain",
+    layout: Literal["plain", "tetgen"] = "plain",
     full_precision: bool = False,
     threads: Optional[int] = None,
 ) -> None:
     """Write a mesh as node and element files, byte for byte as tetclean does."""
+
+def write_vtu(
+    mesh: Union[Mesh, CleanResult],
+    file: _Path,
+    *,
+    level_set: Optional[npt.ArrayLike] = None,
+    input_node: Optional[npt.ArrayLike] = None,
+) -> None:
+    """Write a mesh as a VTK XML UnstructuredGrid file (.vtu), as tetclean --vtu does.
+
+    For a CleanResult: the bytes tetclean --vtu writes, with the point data
+    level_set and input_node (1-based input numbers) and the cell data region.
+    For a Mesh: the point data given, one value a node, each left out when None.
+    """
 
 def read_level_set(level_set_file: _Path, parameters_file: _Path) -> LevelSetGrid:
     """Read a level-set grid (text, .nii or .nii.gz) whose shape the parameter file gives."""

@@ -3,10 +3,12 @@
 // that add each part of the module.
 //
 // Mesh, LevelSetGrid and Volume own their storage; the arrays they hand out
-// are views of it. A mesh or grid read from files remembers their names for
-// the clean-up's report.
+// are views of it. A mesh or grid read from files remembers their names (as
+// os.fsdecode gives them) for the clean-up's report.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <pybind11/pybind11.h>
 #include <string>
@@ -31,6 +33,16 @@ struct LevelSetGrid {
     py::object parameters_file = py::none();
 };
 
+// What clean() returns: the cleaned mesh (a Mesh), and per input node its
+// new index or -1, per kept node its level-set value.
+struct CleanResult {
+    py::object mesh;
+    std::int32_t nodes_read = 0;
+    std::unique_ptr<std::int32_t[]> node_map;
+    std::unique_ptr<float[]> level_set;
+    py::dict report;
+};
+
 struct Volume {
     analyze::analyze_image image;
 };
@@ -39,5 +51,6 @@ void bind_mesh(py::module_& module);
 void bind_level_set(py::module_& module);
 void bind_clean(py::module_& module);
 void bind_volume(py::module_& module);
+void bind_vtu(py::module_& module);
 
 }  // namespace levelset_prep::python

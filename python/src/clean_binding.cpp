@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 #include <string>
 
+#include <levelset_prep/levelset/clean_report.hpp>
 #include <levelset_prep/levelset/clean_up.hpp>
 #include <levelset_prep/mesh/mesh_reading.hpp>
 
@@ -15,14 +16,6 @@
 namespace levelset_prep::python {
 
 namespace {
-
-struct CleanResult {
-    py::object mesh;
-    std::int32_t nodes_read = 0;
-    std::unique_ptr<std::int32_t[]> node_map;
-    std::unique_ptr<float[]> level_set;
-    py::dict report;
-};
 
 // A copy of the caller's mesh, which the clean-up then works on in place.
 bool copy_mesh(const mesh::TetMesh& from, mesh::TetMesh& to) {
@@ -40,31 +33,27 @@ bool copy_mesh(const mesh::TetMesh& from, mesh::TetMesh& to) {
     return true;
 }
 
-// The counts under the keys of tetclean's --report.
+// The object tetclean's --report writes, parsed from the same text so that
+// keys, order and values stay the program's: "program" names the module,
+// and the four input names are the names the mesh and grid were read from,
+// None where they were built from arrays.
 py::dict report_of(const levelset::CleanResult& cleaned, float threshold, const Mesh& mesh,
                    const LevelSetGrid& grid) {
-    py::dict report;
-    report["nodes_read"] = cleaned.nodes_read;
-    report["nodes_kept"] = cleaned.mesh.node_count();
-    report["nodes_outside_grid"] = cleaned.nodes_outside_grid;
-    report["tetrahedra_read"] = cleaned.tets_read;
-    report["tetrahedra_kept"] = cleaned.mesh.tet_count();
-    report["threshold"] = static_cast<double>(threshold);
-    py::list regions;
-    for (const levelset::RegionCount& region : cleaned.regions) {
-        py::dict entry;
-        entry["region"] = region.region;
-        entry["read"] = region.read;
-        entry["kept"] = region.kept;
-        regions.append(entry);
-    }
-    report["regions"] = regions;
-    // None where the mesh or grid was built from arrays.
+    levelset::CleanReport counts;
+    counts.nodes_read = cleaned.nodes_read;
+    counts.nodes_kept = cleaned.mesh.node_count();
+    counts.tets_read = cleaned.tets_read;
+    counts.tets_kept = cleaned.mesh.tet_count();
+    counts.nodes_outside_grid = cleaned.nodes_outside_grid;
+    counts.regions = cleaned.regions;
+    const std::string text =
+        levelset::clean_report_json(counts, {}, threshold, LEVELSET_PREP_VERSION);
+    py::dict report = py::module_::import("json").attr("loads")(py::str(text));
+    report["program"] = "levelset_prep";
     report["node_file_in"] = mesh.node_file;
     report["ele_file_in"] = mesh.ele_file;
     report["level_set_file"] = grid.level_set_file;
     report["parameters_file"] = grid.parameters_file;
-    report["version"] = LEVELSET_PREP_VERSION;
     return report;
 }
 
@@ -116,10 +105,15 @@ void bind_clean(py::module_& module) {
                 return vector_view(result.level_set.get(), kept, self, false);
             },
             "float32 (M,): the level-set value sampled at each kept node (800 outside the grid).")
-        .def_readonly("report", &CleanResult::report,
-                      "The counts, under the keys of tetclean's --report: nodes_read, nodes_kept, "
-                      "nodes_outside_grid, tetrahedra_read, tetrahedra_kept, threshold, regions "
-                      "([{region, read, kept}]), the input files (None for arrays), version.");
+        .def_readonly(
+            "report", &CleanResult::report,
+            R"(The object tetclean's --report writes, as a dict with its keys in its order:
+program ("levelset_prep"), version, node_file_in, ele_file_in,
+level_set_file, parameters_file (the names the mesh and grid were read
+from, None for those built from arrays), threshold, nodes_read,
+nodes_kept, nodes_dropped, nodes_outside_grid, tetrahedra_read,
+tetrahedra_kept, tetrahedra_removed, and regions, a list of
+{region, read, kept, removed} in ascending region.)");
 
     module.def("clean", &clean, py::arg("mesh"), py::arg("level_set"), py::kw_only(),
                py::arg("threshold") = levelset::near_surface_threshold,

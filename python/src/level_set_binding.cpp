@@ -94,9 +94,9 @@ LevelSetGrid read_level_set(const py::object& level_set_file, const py::object& 
             throw py::error_already_set();
         }
     }
-    const py::object fspath = py::module_::import("os").attr("fspath");
-    result.level_set_file = fspath(level_set_file);
-    result.parameters_file = fspath(parameters_file);
+    const py::object fsdecode = py::module_::import("os").attr("fsdecode");
+    result.level_set_file = fsdecode(level_set_file);
+    result.parameters_file = fsdecode(parameters_file);
     return result;
 }
 

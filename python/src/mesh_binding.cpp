@@ -27,15 +27,6 @@ constexpr std::int64_t most_records = std::numeric_limits<std::int32_t>::max();
 // written on two threads, as tetclean does.
 constexpr int most_threads = 2;
 
-std::string shape_text(const py::array& array) {
-    std::string text = "(";
-    for (py::ssize_t axis = 0; axis < array.ndim(); ++axis) {
-        if (axis > 0) text += ", ";
-        text += std::to_string(array.shape(axis));
-    }
-    return text + (array.ndim() == 1 ? ",)" : ")");
-}
-
 // `values` as an array of `columns` columns (0: one axis) and at most
 // most_records rows, of a dtype kind among `kinds`.
 py::array checked_array(const py::object& values, const char* name, int columns, const char* shape,
@@ -168,16 +159,17 @@ Mesh read_mesh(const py::object& node_file, const py::object& ele_file,
         });
     }
     raise_if(error);
-    result.node_file = py::module_::import("os").attr("fspath")(node_file);
-    result.ele_file = py::module_::import("os").attr("fspath")(ele_file);
+    result.node_file = py::module_::import("os").attr("fsdecode")(node_file);
+    result.ele_file = py::module_::import("os").attr("fsdecode")(ele_file);
     return result;
 }
 
 void write_mesh(const Mesh& mesh, const py::object& node_file, const py::object& ele_file,
                 const std::string& layout, bool full_precision, std::optional<int> threads) {
-    if (layout != "plain") {
-        raise_value_error("layout must be \"plain\", not \"" + layout + "\"");
+    if (layout != "plain" && layout != "tetgen") {
+        raise_value_error("layout must be \"plain\" or \"tetgen\", not \"" + layout + "\"");
     }
+    const mesh::Layout kind = layout == "tetgen" ? mesh::Layout::tetgen : mesh::Layout::plain;
     const std::string node_name = path_argument(node_file);
     const std::string ele_name = path_argument(ele_file);
     const int count = thread_argument(threads, most_threads);
@@ -192,7 +184,7 @@ void write_mesh(const Mesh& mesh, const py::object& node_file, const py::object&
         py::gil_scoped_release unlocked;
         error = mesh::naming_memory(node_name, [&] {
             const textio::Output outputs[] = {
-                {{"node_file", node_name}, mesh::node_file_text(mesh.mesh, full_precision)},
+                {{"node_file", node_name}, mesh::node_file_text(mesh.mesh, full_precision, kind)},
                 {{"ele_file", ele_name}, mesh::element_file_text(mesh.mesh)},
             };
             if (auto problem = textio::check_outputs(outputs)) return problem;
@@ -260,7 +252,10 @@ Raises OSError for a file that cannot be read, ValueError for its content.)");
                R"(Write a mesh as node and element files, byte for byte as tetclean does.
 
 Coordinates have 6 significant digits, or the shortest exact text with
-full_precision=True. Both files are replaced together or not at all.)");
+full_precision=True. layout="tetgen" heads the node file "N 3 0 0" as
+TetGen's layout does (tetclean --layout tetgen), so that meshio and
+`tetgen -r` read the pair; nothing else changes. Both files are replaced
+together or not at all.)");
 }
 
 }  // namespace levelset_prep::python

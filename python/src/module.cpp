@@ -9,4 +9,5 @@ PYBIND11_MODULE(_levelset_prep, module) {
     levelset_prep::python::bind_level_set(module);
     levelset_prep::python::bind_clean(module);
     levelset_prep::python::bind_volume(module);
+    levelset_prep::python::bind_vtu(module);
 }

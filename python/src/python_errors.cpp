@@ -55,4 +55,13 @@ int thread_argument(const std::optional<int>& threads, int most) {
     return std::min(*threads, most);
 }
 
+std::string shape_text(const py::array& array) {
+    std::string text = "(";
+    for (py::ssize_t axis = 0; axis < array.ndim(); ++axis) {
+        if (axis > 0) text += ", ";
+        text += std::to_string(array.shape(axis));
+    }
+    return text + (array.ndim() == 1 ? ",)" : ")");
+}
+
 }  // namespace levelset_prep::python

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <optional>
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <string>
@@ -30,6 +31,9 @@ inline void raise_if(const textio::MaybeError& error) {
 // (os.fsencode); the file names of errors are decoded back (os.fsdecode).
 std::string path_argument(const py::object& path);
 py::object shown_path(const std::string& path);
+
+// An array's shape as Python writes it, "(3,)" or "(2, 4)", for messages.
+std::string shape_text(const py::array& array);
 
 // None: the machine's hardware threads; else a whole number from 1. At
 // most `most`, the threads the operation can keep busy.

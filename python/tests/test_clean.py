@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 """clean and write_mesh against tetclean's output bytes, from files and from arrays."""
+import json
 import os
+import pathlib
 import warnings
 
 import numpy as np
@@ -47,15 +49,16 @@ def mesh_files(request, examples, tetgen_meshes):
 @pytest.mark.parametrize("mesh_files", MESHES, indirect=True)
 @pytest.mark.parametrize("full_precision", [False, True])
 @pytest.mark.parametrize("threads", [1, 2])
+@pytest.mark.parametrize("layout", ["plain", "tetgen"])
 def test_clean_from_files_writes_the_program_bytes(tetclean, examples, mesh_files, tmp_path,
-                                                   full_precision, threads):
+                                                   full_precision, threads, layout):
     level_set, parameters = example(examples, "levelset.txt", "params.txt")
-    options = ["--full-precision"] if full_precision else []
+    options = ["--layout", layout] + (["--full-precision"] if full_precision else [])
     expected, _ = run_tetclean(tetclean, *mesh_files, level_set, parameters, tmp_path, *options)
     cleaned = lp.clean(lp.read_mesh(*mesh_files), lp.read_level_set(level_set, parameters),
                        threads=threads)
-    assert written(cleaned.mesh, tmp_path, full_precision=full_precision,
-                   threads=threads) == expected[:2]
+    assert written(cleaned.mesh, tmp_path, full_precision=full_precision, threads=threads,
+                   layout=layout) == expected[:2]
     assert node_map_text(cleaned.node_map) == expected[2]
 
 
@@ -98,9 +101,9 @@ def test_clean_result_and_report(examples):
                                          "tetrahedra_kept", "nodes_outside_grid")} == {
         "nodes_read": 729, "nodes_kept": 531, "tetrahedra_read": 3072, "tetrahedra_kept": 2206,
         "nodes_outside_grid": 0}
-    assert report["regions"] == [{"region": 0, "read": 2788, "kept": 1922},
-                                 {"region": 1, "read": 228, "kept": 228},
-                                 {"region": 2, "read": 56, "kept": 56}]
+    assert report["regions"] == [{"region": 0, "read": 2788, "kept": 1922, "removed": 866},
+                                 {"region": 1, "read": 228, "kept": 228, "removed": 0},
+                                 {"region": 2, "read": 56, "kept": 56, "removed": 0}]
     assert report["threshold"] == 6.0 and report["version"] == lp.__version__
     assert report["node_file_in"].endswith("mesh.node")
     assert report["parameters_file"].endswith("params.txt")
@@ -146,6 +149,43 @@ def test_threshold_as_the_program_takes_it(tetclean, examples, tmp_path, thresho
                        threshold=threshold)
     assert written(cleaned.mesh, tmp_path) == expected[:2]
     assert cleaned.report["threshold"] == threshold
+
+
+FILE_KEYS = ["node_file_in", "ele_file_in", "level_set_file", "parameters_file"]
+
+
+@pytest.mark.parametrize("mesh_files", MESHES, indirect=True)
+@pytest.mark.parametrize("from_arrays, threshold", [(False, 6.0), (True, 6.0), (False, 0.1)])
+def test_report_is_the_program_report(tetclean, examples, mesh_files, tmp_path, from_arrays,
+                                      threshold):
+    files = [*mesh_files, *example(examples, "levelset.txt", "params.txt")]
+    report_file = str(tmp_path / "report.json")
+    run_tetclean(tetclean, *files, tmp_path, "--report", report_file, "--threshold",
+                 str(threshold))
+    with open(report_file) as file:
+        expected = json.load(file)
+    mesh, grid = lp.read_mesh(*files[:2]), lp.read_level_set(*files[2:])
+    if from_arrays:
+        mesh = lp.Mesh(mesh.nodes, mesh.tets, mesh.regions)
+        grid = lp.LevelSetGrid(grid.values)
+    report = lp.clean(mesh, grid, threshold=threshold).report
+    assert list(report) == list(expected)
+    assert [list(region) for region in report["regions"]] == [
+        list(region) for region in expected["regions"]]
+    # The program's name and the inputs' names aside, every value is the program's.
+    assert report["program"] == "levelset_prep" and expected["program"] == "tetclean"
+    same = [key for key in expected if key not in FILE_KEYS + ["program"]]
+    assert {key: report[key] for key in same} == {key: expected[key] for key in same}
+    names = [None] * 4 if from_arrays else [expected[key] for key in FILE_KEYS]
+    assert [report[key] for key in FILE_KEYS] == names
+
+
+def test_report_names_are_text_for_every_path_form(examples):
+    node, ele, level_set, parameters = example(examples, "mesh.node", "mesh.ele", "levelset.txt",
+                                               "params.txt")
+    mesh = lp.read_mesh(os.fsencode(node), pathlib.Path(ele))
+    report = lp.clean(mesh, lp.read_level_set(level_set, os.fsencode(parameters))).report
+    assert [report[key] for key in FILE_KEYS] == [node, ele, level_set, parameters]
 
 
 @pytest.mark.parametrize("suffix", [".nii", ".nii.gz"])
