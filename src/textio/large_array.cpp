@@ -10,7 +10,7 @@
 namespace levelset_prep::textio {
 
 void advise_large_pages(void* data, std::size_t bytes) {
-#if defined(MADV_HUGEPAGE)
+#if defined(MADV_HUGEPAGE) && !defined(EXPERIMENT_NO_HINT)
     constexpr std::uintptr_t large_page = std::uintptr_t{1} << 21;
     const auto start = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (start + large_page - 1) & ~(large_page - 1);
