@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Renders a manual page the way man(1) shows it and fails on any formatter
-# warning, on a missing section, or on a footer without the version.
+# warning, on a missing section, on a footer without the version, or on
+# words run together.
 #
 #   check_manual_page.sh page.1 version
 #
@@ -36,5 +37,26 @@ done
 if ! tail -n 1 "$rendered" | grep -q "levelset_prep $version "; then
     echo "$page: the footer does not give levelset_prep $version:"
     tail -n 1 "$rendered"
+    exit 1
+fi
+
+# Words run together: arguments of a font macro are joined without blanks,
+# so ".BR x), so that" renders "x),sothat". No rendered word may be longer
+# than 40 characters, and every run of five letters or more, rendered
+# without hyphenation, must be a run of letters in the page's source (with
+# its escapes taken out), which a join of source words is not.
+long_words=$(awk '{ for (i = 1; i <= NF; i++) if (length($i) > 40) print $i }' "$rendered")
+if [ -n "$long_words" ]; then
+    echo "$page: words longer than 40 characters (run together?):"
+    echo "$long_words"
+    exit 1
+fi
+letter_runs() { grep -oE '[A-Za-z]{5,}' | sort -u; }
+source_runs=$(sed -E 's/\\e/ /g; s/\\f[BIRP]/ /g; s/\\\([A-Za-z]{2}/ /g' "$page" | letter_runs)
+joined=$(groff -man -Tutf8 -rHY=0 -rLL=80n -P-cbou "$page" 2>/dev/null | letter_runs |
+    comm -13 <(echo "$source_runs") -)
+if [ -n "$joined" ]; then
+    echo "$page: words run together, which the source holds apart:"
+    echo "$joined"
     exit 1
 fi

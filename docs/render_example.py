@@ -6,10 +6,11 @@ Runs tetclean on examples/ into a temporary folder and renders a cut through
 the mesh at z = 4, before and after, with the tetrahedra coloured by region
 and the level-set surface (the zero contour of the grid) drawn on top.
 
-    python3 docs/render_example.py [tetclean] [output.png]
+    python3 docs/render_example.py [tetclean] output.png
 
-tetclean defaults to the first built one under build/, the picture to
-docs/example.png. Needs python3-matplotlib and python3-numpy.
+The picture goes to output.png and nowhere else (docs/example.png is the
+one the README shows: name it to draw it again). tetclean defaults to the
+first built one under build/. Needs python3-matplotlib and python3-numpy.
 """
 import pathlib
 import subprocess
@@ -100,14 +101,21 @@ def draw(axes, mesh, title, surface):
     axes.set_title(f"{title}: {len(nodes)} nodes, {len(tets)} tetrahedra", fontsize=11)
 
 
+def arguments(argv):
+    """tetclean and the picture's path from the command line."""
+    if len(argv) not in (1, 2) or not argv[-1].endswith(".png"):
+        sys.exit("usage: render_example.py [tetclean] output.png (the picture's name ends in .png)")
+    output = pathlib.Path(argv[-1])
+    if len(argv) == 2:
+        return pathlib.Path(argv[0]), output
+    built = sorted(ROOT.glob("build/*/apps/tetclean/tetclean"))
+    if not built:
+        sys.exit("render_example.py: build tetclean first (bash examples/run.sh) or name it")
+    return built[0], output
+
+
 def main():
-    tetclean = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else None
-    if tetclean is None:
-        built = sorted(ROOT.glob("build/*/apps/tetclean/tetclean"))
-        if not built:
-            sys.exit("render_example.py: build tetclean first (bash examples/run.sh) or name it")
-        tetclean = built[0]
-    output = pathlib.Path(sys.argv[2]) if len(sys.argv) > 2 else ROOT / "docs" / "example.png"
+    tetclean, output = arguments(sys.argv[1:])
 
     before = read_mesh(EXAMPLES / "mesh.node", EXAMPLES / "mesh.ele")
     with tempfile.TemporaryDirectory() as folder:

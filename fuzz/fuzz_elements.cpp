@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textio::TokenScanner head(text);
     layout.elements = mesh::read_element_layout(head);
     if ((choice & 4) != 0) {
-        layout.nodes.tetgen = true;
+        layout.nodes.kind = mesh::Layout::tetgen;
         layout.nodes.first_number = 0;
     }
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(std::memcmp(read[0].get(), read[1].get(), values * sizeof(std::int32_t)) == 0);
-    FUZZ_CHECK(!layout.elements.tetgen ||
+    FUZZ_CHECK((layout.elements.kind != mesh::Layout::tetgen) ||
                (layout.elements.nodes_per_element == 4 && layout.elements.attributes >= 1));
     for (std::size_t j = 0; j < static_cast<std::size_t>(*count); ++j) {
         for (int corner = 0; corner < 4; ++corner) {

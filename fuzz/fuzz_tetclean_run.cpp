@@ -19,10 +19,10 @@
 #include <string_view>
 #include <vector>
 
+#include <levelset_prep/levelset/clean_files.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/textio/token_scanner.hpp>
 
-#include "clean_run.hpp"
 #include "fuzz_support.hpp"
 
 using namespace levelset_prep;
@@ -49,15 +49,15 @@ struct Run {
     std::vector<std::string> lines;
 };
 
-Run run(const levelset_prep::tetclean::CleanRunFiles& files,
-        const levelset_prep::tetclean::CleanRunOptions& options = {}) {
+Run run(const levelset::CleanFiles& files, const levelset::CleanFileOptions& options = {}) {
     Run result;
-    result.problem = levelset_prep::tetclean::clean_mesh_files(
-        files, [&result](const char* line) { result.lines.emplace_back(line); }, options);
+    result.problem = levelset::clean_mesh_files(files, options, [&result](const char* line) {
+                         result.lines.emplace_back(line);
+                     }).error;
     return result;
 }
 
-bool names_a_file(const std::string& message, const levelset_prep::tetclean::CleanRunFiles& files) {
+bool names_a_file(const std::string& message, const levelset::CleanFiles& files) {
     for (const std::string* name : {&files.node_in, &files.ele_in, &files.node_out, &files.ele_out,
                                     &files.level_set, &files.parameters}) {
         if (message.rfind(*name + ": ", 0) == 0) return true;
@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool in_place = flags & 1;
     const int failing_output = (flags >> 1) & 3;
-    levelset_prep::tetclean::CleanRunFiles files{n,  e, folder / "out.node", folder / "out.ele",
-                                                 ls, p};
+    levelset::CleanFiles files{n, e, folder / "out.node", folder / "out.ele", ls, p};
     if (in_place) {
         files.node_out = n;
         files.ele_out = e;
@@ -106,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (failing_output == 1) files.node_out = folder / "missing" / "out.node";
     if (failing_output == 2) files.ele_out = folder / "missing" / "out.ele";
     if (failing_output == 3) files.ele_out = "/dev/full";
-    levelset_prep::tetclean::CleanRunOptions options;
+    levelset::CleanFileOptions options;
     if (flags & 8) {
         options.node_map = folder / "out.map";
         options.full_precision = true;
@@ -121,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string side_by_side_bytes;
     Run side_by_side;
     if (!in_place) {
-        levelset_prep::tetclean::CleanRunOptions two_threads = options;
+        levelset::CleanFileOptions two_threads = options;
         two_threads.threads = 2;
         side_by_side = run(files, two_threads);
         if (!side_by_side.problem) {
@@ -159,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(listing(folder) == expected);
 
     // One run's output is the next run's input.
-    const levelset_prep::tetclean::CleanRunFiles again{
+    const levelset::CleanFiles again{
         files.node_out, files.ele_out, folder / "again.node", folder / "again.ele", ls, p};
     const Run second = run(again);
     FUZZ_CHECK(!second.problem);

@@ -6,12 +6,10 @@
 //   tetclean [OPTION]... node_file_in ele_file_in node_file_out ele_file_out level_set_file
 //            parameters_file
 //
-// The main reads the command line and reports; clean_mesh_files sequences the
-// steps, and the work is in the libraries. A run uses mesh level 1 only.
+// The main reads the command line, calls clean_mesh_files and reports.
+#include <levelset_prep/levelset/clean_files.hpp>
 #include <levelset_prep/textio/error.hpp>
-#include <levelset_prep/textio/output_target.hpp>
 
-#include "clean_run.hpp"
 #include "command_line.hpp"
 #include "console.hpp"
 #include "program_main.hpp"
@@ -20,7 +18,7 @@
 namespace {
 
 using namespace levelset_prep;
-using namespace levelset_prep::tetclean;
+using levelset::CleanFileOptions;
 
 const console::FileArgument file_arguments[] = {
     {"node_file_in", "node file: N 3, then per node: i x y z"},
@@ -59,30 +57,25 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-int run(char* const* names, const CleanRunOptions& options) {
+int run(char* const* names, const CleanFileOptions& options) {
     console::say("started");
     const char* name = console::overlong_argument(names, 6);
-    if (name == nullptr && options.node_map.size() > 3999) name = options.node_map.c_str();
+    if (name == nullptr && options.node_map.size() > console::max_file_name) {
+        name = options.node_map.c_str();
+    }
     if (name != nullptr) {
         return fail(textio::file_error(textio::shortened_name(name),
                                        "file name is longer than 3999 characters"));
     }
-    const textio::NamedOutput node_out{"node_file_out", names[2]},
-        ele_out{"ele_file_out", names[3]};
-    if (auto problem = options.node_map.empty()
-                           ? textio::check_output_names({node_out, ele_out})
-                           : textio::check_output_names(
-                                 {node_out, ele_out, {"--node-map", options.node_map}})) {
-        return fail(*problem);
-    }
-    const CleanRunFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
-    if (auto problem = clean_mesh_files(files, console::say, options)) return fail(*problem);
+    const levelset::CleanFiles files{names[0], names[1], names[2], names[3], names[4], names[5]};
+    const auto cleaned = levelset::clean_mesh_files(files, options, console::say);
+    if (!cleaned) return fail(*cleaned.error);
     return 0;
 }
 
 // The run as the command line asks for it.
 int run_command_line(const console::CommandLine& line, int threads) {
-    CleanRunOptions options;
+    CleanFileOptions options;
     for (const auto& [option, value] : line.options) {
         if (option == &node_map_option) options.node_map = value;
     }

@@ -11,7 +11,9 @@
 //
 // The main only sequences the steps and reports them; reading is in the
 // analyze library, the file contents in text_outputs. A failed read or write
-// leaves none of the three files behind and ends with status 1.
+// leaves none of the three files behind and ends with status 1. Notices on
+// what a NIfTI-1 file means that its text does not show (nifti_notices.hpp)
+// follow a good run on standard error.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,6 +33,7 @@
 
 #include "command_line.hpp"
 #include "console.hpp"
+#include "nifti_notices.hpp"
 #include "program_main.hpp"
 #include "text_outputs.hpp"
 #include "thread_count.hpp"
@@ -120,6 +123,14 @@ void note_first_volume(const std::string& name, const analyze_header& header) {
                                                       " was written; --volume N writes another"));
 }
 
+// After the note on the volume, as they speak of the values of the volume
+// written: what a NIfTI-1 file means that its text does not show.
+void print_notices(const std::string& name, const std::vector<std::string>& notices) {
+    for (const std::string& notice : notices) {
+        console::print_error("voxdump", textio::file_error(name, notice));
+    }
+}
+
 int run(char* const* names, const ReadOptions& options, bool volume_chosen, int threads) {
     if (const char* name = console::overlong_argument(names, 4)) {
         return fail(textio::file_error(textio::shortened_name(name),
@@ -159,8 +170,9 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen, int 
 
     textio::OutputFile image_out, size_out, resolution_out;
     const analyze_header& header = image->header;
+    AsciiImageCounts counts;
     if (auto problem = write_text(image_out, image_output_file, [&](textio::OutputFile& out) {
-            put_ascii_image(out, *image, threads);
+            counts = put_ascii_image(out, *image, threads);
         })) {
         return fail(*problem);
     }
@@ -179,6 +191,7 @@ int run(char* const* names, const ReadOptions& options, bool volume_chosen, int 
               : std::vector<std::string>{pair->header, pair_image_file(*pair)};
     if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
     if (!volume_chosen) note_first_volume(image_input_file, header);
+    if (nifti) print_notices(image_input_file, nifti_notices(nifti_facts(header, options, counts)));
     return 0;
 }
 

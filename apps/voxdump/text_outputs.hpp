@@ -8,7 +8,8 @@
 //                    default stream's notation (1 -> "1", 0.9375 -> "0.9375")
 //
 // Each function puts the text into an open output file; the caller finishes
-// and commits it.
+// and commits it. put_ascii_image also counts, as it formats, the values a
+// reader of the text would want to hear about (AsciiImageCounts).
 #pragma once
 
 #include <cstdint>
@@ -34,10 +35,24 @@ inline std::int32_t ascii_value(float value) {
     return static_cast<std::int32_t>(value);
 }
 
+// What formatting the ascii image met, counted over its nx*ny*nz values.
+struct AsciiImageCounts {
+    // NaN or outside the 32-bit signed range: written as -2147483648.
+    std::int64_t unwritable = 0;
+    // 32768 and above (infinity included): for datatype 4 read as 0 to
+    // 65535, the stored values that are negative. The values are tested
+    // only where image.max_intensity is 32768 or more, so the count holds
+    // for an image whose max_intensity is its largest value, as the readers
+    // set it.
+    std::int64_t from_32768 = 0;
+};
+
 // `image` must hold the nx*ny*nz samples its header announces. With
 // `threads` above 1, that many threads format slices of the image side by
-// side; the slices are written in order, so the bytes are the same.
-void put_ascii_image(textio::OutputFile& out, const analyze_image& image, int threads = 1);
+// side; the slices are written in order, so the bytes are the same, and so
+// are the counts.
+AsciiImageCounts put_ascii_image(textio::OutputFile& out, const analyze_image& image,
+                                 int threads = 1);
 void put_size_line(textio::OutputFile& out, const analyze_header& header);
 void put_resolution_line(textio::OutputFile& out, const analyze_header& header);
 

@@ -7,5 +7,7 @@
 #pragma once
 
 #include <levelset_prep/mesh/mesh_files.hpp>
+#include <levelset_prep/mesh/mesh_reading.hpp>
 #include <levelset_prep/mesh/run_parameters.hpp>
 #include <levelset_prep/mesh/tbd_files.hpp>
+#include <levelset_prep/mesh/tet_mesh.hpp>

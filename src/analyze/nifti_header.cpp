@@ -55,6 +55,8 @@ NiftiHeaderCheck check_nifti_header(analyze_header& header) {
     if (check.swap) {
         swap_header(header);
         swap_series(header);
+        swap_bytes_32(header.funused1);  // scl_slope
+        swap_bytes_32(header.funused2);  // scl_inter
     }
     const std::int16_t dims = header.dim[0];
     if (dims < 1 || dims > 7) {

@@ -5,8 +5,9 @@
 //
 // check_nifti_header judges the bytes as stored and, when they pass, brings
 // the fields the readers use into the machine's byte order (swap_header's
-// fields, dim[5..7] and vox_offset) and sets every dim beyond dim[0] to 1,
-// as the format ignores them. Byte order is judged as for a pair: by
+// fields, dim[5..7], vox_offset, and scl_slope and scl_inter, which a
+// pair's header calls funused1 and funused2) and sets every dim beyond
+// dim[0] to 1, as the format ignores them. Byte order is judged as for a pair: by
 // sizeof_hdr, 348 in one order or the other. Refused, each with its
 // problem in words: a NIfTI-2 header (sizeof_hdr 540), any other size, a
 // magic other than "n+1" (a pair's "ni1" included), dim[0] outside 1 to 7,

@@ -102,4 +102,8 @@ ReadResult read_nifti_image(std::FILE* file, analyze_image& image, const ReadOpt
     return read_nifti(file, image, options, {});
 }
 
+NiftiScaling nifti_scaling(const analyze_header& header) {
+    return {header.funused1, header.funused2};
+}
+
 }  // namespace levelset_prep::analyze

@@ -9,6 +9,8 @@
 
 #include <levelset_prep/levelset/level_set.hpp>
 
+#include "grid_sampling.hpp"
+
 namespace levelset_prep::levelset {
 
 using mesh::RunParameters;
@@ -41,6 +43,13 @@ bool inside(float coordinate, std::int32_t points) {
 
 float interpolate_sd(float x, float y, float z, const float* grid, const RunParameters& param,
                      std::int16_t level) {
+    bool outside = false;
+    return sample_grid(x, y, z, grid, param, level, outside);
+}
+
+float sample_grid(float x, float y, float z, const float* grid, const RunParameters& param,
+                  std::int16_t level, bool& outside) {
+    outside = true;
     if (level < 1 || level > 3) return out_of_grid_value;
     const mesh::GridShape shape = mesh::grid_shape(param, level);
     const float X = grid_coordinate(x, level);
@@ -49,6 +58,7 @@ float interpolate_sd(float x, float y, float z, const float* grid, const RunPara
     if (!inside(X, shape.nx) || !inside(Y, shape.ny) || !inside(Z, shape.nz)) {
         return out_of_grid_value;
     }
+    outside = false;
 
     const float x0 = std::floor(X), x1 = std::ceil(X);
     const float y0 = std::floor(Y), y1 = std::ceil(Y);

@@ -5,7 +5,7 @@
 #include <levelset_prep/textio/input_file.hpp>
 
 #include "mesh_layout.hpp"
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 namespace levelset_prep::mesh {
 namespace {
@@ -15,22 +15,22 @@ const char* const corner_names[4] = {"first node number", "second node number", 
 
 // The header after the count: `T 4 1` in the present layout (neither
 // number is used), `T P A` as read_element_layout found it in TetGen's.
-bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
+bool read_header_rest(NumberReader& numbers, const ElementLayout& layout) {
     std::int32_t corners = 0, attributes = 0;
     if (!numbers.read(corners, {"nodes per element"}) ||
-        (layout.tetgen &&
+        (layout.kind == Layout::tetgen &&
          !numbers.check_unchanged(corners, layout.nodes_per_element, "nodes per element")) ||
         !numbers.read(attributes, {"attributes per element"})) {
         return false;
     }
-    return !layout.tetgen ||
+    return layout.kind != Layout::tetgen ||
            numbers.check_unchanged(attributes, layout.attributes, "attributes per element");
 }
 
 // A corner outside base .. base + node_count - 1, kept out of the loop.
-[[gnu::cold, gnu::noinline]] void fail_corner(MeshText& numbers, int corner, std::int64_t record,
-                                              std::int32_t node, std::int32_t base,
-                                              std::int32_t node_count) {
+[[gnu::cold, gnu::noinline]] void fail_corner(NumberReader& numbers, int corner,
+                                              std::int64_t record, std::int32_t node,
+                                              std::int32_t base, std::int32_t node_count) {
     numbers.fail(Place{corner_names[corner], "element", record}.describe() + " " +
                  std::to_string(node) + " is outside " + std::to_string(base) + " to " +
                  std::to_string(std::int64_t{node_count} - 1 + base));
@@ -40,7 +40,7 @@ bool read_header_rest(MeshText& numbers, const ElementLayout& layout) {
 // its region. Zero removal indexes the node array with the corners, which
 // must lie below `limit`: node_count, or 0 for a negative count (possible
 // in a record made by hand).
-[[gnu::always_inline]] inline bool read_tetrahedron(MeshText& numbers, std::int32_t* tet,
+[[gnu::always_inline]] inline bool read_tetrahedron(NumberReader& numbers, std::int32_t* tet,
                                                     std::int64_t record, std::int32_t base,
                                                     std::uint32_t limit, std::int32_t node_count) {
     std::int32_t skipped = 0;
@@ -77,7 +77,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
     const ElementLayout& form = layout.elements;
     if (auto problem = element_layout_problem(form)) return textio::file_error(ele_file, *problem);
     text.set_comments(true);
-    MeshText numbers(text, ele_file);
+    NumberReader numbers(text, ele_file);
     const std::int32_t allocated = param.tets_number[level];
     const std::int32_t node_count = param.nodes_number[level];
     const std::int32_t base = layout.nodes.base();
@@ -87,7 +87,7 @@ textio::MaybeError read_elements(std::int32_t* tets, textio::TokenScanner& text,
         !numbers.check_unchanged(count, allocated, "element count")) {
         return numbers.take_error();
     }
-    if (!form.tetgen) {
+    if (form.kind != Layout::tetgen) {
         for (std::int32_t j = 0; j < count; ++j) {
             if (!read_tetrahedron(numbers, tets + 5 * std::int64_t{j}, std::int64_t{j} + 1, base,
                                   limit, node_count)) {

@@ -87,7 +87,7 @@ NodeLayout read_node_layout(textio::TokenScanner& text) {
     const auto [count, dimension, attributes, markers] = head.header;
     if (head.record_tokens != std::int64_t{1} + dimension + attributes + markers) return layout;
     static_cast<void>(count);
-    layout.tetgen = true;
+    layout.kind = Layout::tetgen;
     layout.dimension = dimension;
     layout.attributes = attributes;
     layout.markers = markers;
@@ -108,14 +108,14 @@ ElementLayout read_element_layout(textio::TokenScanner& text) {
     static_cast<void>(count);
     if (head.record_tokens != std::int64_t{1} + corners + attributes) return layout;
     if (corners == 4 && attributes == 1) return layout;  // both layouts read it alike
-    layout.tetgen = true;
+    layout.kind = Layout::tetgen;
     layout.nodes_per_element = corners;
     layout.attributes = attributes;
     return layout;
 }
 
 std::optional<std::string> node_layout_problem(const NodeLayout& layout) {
-    if (!layout.tetgen) return std::nullopt;
+    if (layout.kind != Layout::tetgen) return std::nullopt;
     if (layout.dimension != 3) {
         return "dimension " + std::to_string(layout.dimension) +
                ": only three-dimensional meshes can be read";
@@ -128,7 +128,7 @@ std::optional<std::string> node_layout_problem(const NodeLayout& layout) {
 }
 
 std::optional<std::string> element_layout_problem(const ElementLayout& layout) {
-    if (!layout.tetgen) return std::nullopt;
+    if (layout.kind != Layout::tetgen) return std::nullopt;
     if (layout.nodes_per_element == 10) {
         return "10 nodes per element: second-order tetrahedra cannot be read; mesh without "
                "TetGen's -o2";

@@ -7,7 +7,7 @@
 #include <levelset_prep/textio/input_file.hpp>
 
 #include "mesh_layout.hpp"
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 namespace levelset_prep::mesh {
 namespace {
@@ -36,7 +36,7 @@ textio::MaybeError read_head(const std::string& file_name, const char* what, con
     {
         textio::TokenScanner text(file.value.get(), 4096);
         text.set_comments(true);
-        MeshText numbers(text, file_name);
+        NumberReader numbers(text, file_name);
         if (!numbers.read_count(count, place)) return numbers.take_error();
     }
     if (static_cast<std::uint64_t>(count) * min_record_bytes > *size) {
@@ -82,8 +82,9 @@ textio::MaybeError read_mesh_sizes(const std::string& node_file, const std::stri
     // A node file whose base is unreadable fails in its own reader first.
     const std::int32_t base = found.nodes.base();
     const auto& first_element = found.elements.first_number;
-    const bool declared =
-        found.nodes.tetgen ? found.nodes.first_number.has_value() : found.elements.tetgen;
+    const bool declared = found.nodes.kind == Layout::tetgen
+                              ? found.nodes.first_number.has_value()
+                              : found.elements.kind == Layout::tetgen;
     if (declared && first_element && *first_element != base) {
         return textio::file_error(
             ele_file, "element numbers start at " + std::to_string(*first_element) +

@@ -2,6 +2,9 @@
 // write_nodes_and_tets and the text of its files in pieces: the cleaned
 // mesh as a node file and an element file, in the layout the readers take,
 // so one run's output is the next one's input, and the node map.
+#include <algorithm>
+#include <vector>
+
 #include <levelset_prep/mesh/mesh_files.hpp>
 #include <levelset_prep/textio/output_file.hpp>
 #include <levelset_prep/textio/output_set.hpp>
@@ -44,27 +47,17 @@ char* node_map_line(char* text, std::int32_t new_index) {
     return text;
 }
 
-template <char* (*format)(char*, double)>
-void write_nodes(textio::OutputFile& out, const double* nodes, std::int32_t count) {
-    out.put_int(count);
-    out.put(" 3\n");
-    for (std::int64_t i = 0; i < count; ++i) {
-        out.advance(node_record<format>(out.reserve(record_text_bytes), i, nodes + 3 * i));
-    }
-}
+// A slice is the records of 4096 nodes or tetrahedra (or node map lines);
+// the first slice of a mesh file begins with its header.
+constexpr std::int64_t slice_records = 4096;
+constexpr std::size_t slice_bytes =
+    slice_records * record_text_bytes + textio::max_number_chars + 8;
 
-void write_tets(textio::OutputFile& out, const std::int32_t* tets, std::int32_t count) {
-    out.put_int(count);
-    out.put(" 4 1\n");
-    for (std::int64_t j = 0; j < count; ++j) {
-        out.advance(element_record(out.reserve(record_text_bytes), j, tets + 5 * j));
-    }
+std::int64_t slice_count(std::int64_t records) {
+    return records == 0 ? 1 : (records + slice_records - 1) / slice_records;
 }
-
-void write_node_map(textio::OutputFile& out, const std::int32_t* new_index, std::int32_t count) {
-    for (std::int64_t i = 0; i < count; ++i) {
-        out.advance(node_map_line(out.reserve(textio::max_number_chars + 1), new_index[i]));
-    }
+std::int64_t slice_end(std::int64_t slice, std::int64_t records) {
+    return std::min(records, (slice + 1) * slice_records);
 }
 
 }  // namespace
@@ -100,38 +93,45 @@ char* node_map_text(char* text, const std::int32_t* new_index, std::int64_t firs
     return text;
 }
 
+textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision) {
+    return {slice_count(count), slice_bytes, [=](char* text, std::int64_t k) {
+                if (k == 0) text = node_header_text(text, count);
+                return node_records_text(text, nodes, k * slice_records, slice_end(k, count),
+                                         full_precision);
+            }};
+}
+
+textio::TextSlices element_file_text(const std::int32_t* tets, std::int32_t count) {
+    return {slice_count(count), slice_bytes, [=](char* text, std::int64_t k) {
+                if (k == 0) text = element_header_text(text, count);
+                return element_records_text(text, tets, k * slice_records, slice_end(k, count));
+            }};
+}
+
+textio::TextSlices node_map_text(const std::int32_t* new_index, std::int32_t count) {
+    return {slice_count(count), slice_bytes, [=](char* text, std::int64_t k) {
+                return node_map_text(text, new_index, k * slice_records, slice_end(k, count));
+            }};
+}
+
 textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t* tets,
                                         RunParameters param, std::int16_t level,
                                         const std::string& node_file_out,
                                         const std::string& ele_file_out,
                                         std::span<const std::string> inputs,
                                         const MeshOutputOptions& options) {
-    // Every file is finished before any replaces its target, so a failure
-    // leaves the old files (possibly the inputs) as they were.
-    textio::OutputFile node_out;
-    if (auto problem = node_out.open(node_file_out)) return problem;
-    if (options.full_precision) {
-        write_nodes<textio::format_shortest>(node_out, nodes, param.nodes_number_out[level]);
-    } else {
-        write_nodes<textio::format_general>(node_out, nodes, param.nodes_number_out[level]);
+    // Built one by one: g++ 12 -O3 sees uninitialised strings in a braced
+    // list of them.
+    std::vector<textio::Output> outputs(options.node_map_file.empty() ? 2 : 3);
+    outputs[0].name = {"node_file_out", node_file_out};
+    outputs[0].text = node_file_text(nodes, param.nodes_number_out[level], options.full_precision);
+    outputs[1].name = {"ele_file_out", ele_file_out};
+    outputs[1].text = element_file_text(tets, param.tets_number_out[level]);
+    if (outputs.size() == 3) {
+        outputs[2].name = {"--node-map", options.node_map_file};
+        outputs[2].text = node_map_text(options.new_index, param.nodes_number[level]);
     }
-    if (auto problem = node_out.finish()) return problem;
-
-    textio::OutputFile ele_out;
-    if (auto problem = ele_out.open(ele_file_out)) return problem;
-    write_tets(ele_out, tets, param.tets_number_out[level]);
-    if (auto problem = ele_out.finish()) return problem;
-
-    textio::OutputFile map_out;
-    const bool with_map = !options.node_map_file.empty();
-    if (with_map) {
-        if (auto problem = map_out.open(options.node_map_file)) return problem;
-        write_node_map(map_out, options.new_index, param.nodes_number[level]);
-        if (auto problem = map_out.finish()) return problem;
-    }
-
-    textio::OutputFile* const all[] = {&node_out, &ele_out, &map_out};
-    return textio::commit_outputs(std::span(all, with_map ? 3 : 2), inputs);
+    return textio::write_outputs(outputs, inputs, 1);
 }
 
 }  // namespace levelset_prep::mesh

@@ -5,15 +5,15 @@
 #include <levelset_prep/textio/input_file.hpp>
 
 #include "mesh_layout.hpp"
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 namespace levelset_prep::mesh {
 namespace {
 
 // The header after the count: `N 3` in the present layout (the dimension
 // is not used), `N d A B` as read_node_layout found it in TetGen's.
-bool read_header_rest(MeshText& numbers, const NodeLayout& layout) {
-    if (!layout.tetgen) {
+bool read_header_rest(NumberReader& numbers, const NodeLayout& layout) {
+    if (layout.kind != Layout::tetgen) {
         double skipped = 0;
         return numbers.read(skipped, {"dimension"});
     }
@@ -27,7 +27,7 @@ bool read_header_rest(MeshText& numbers, const NodeLayout& layout) {
 }
 
 // `number x y z` per node, anywhere on its lines.
-textio::MaybeError read_present_records(MeshText& numbers, double* nodes, std::int32_t count) {
+textio::MaybeError read_present_records(NumberReader& numbers, double* nodes, std::int32_t count) {
     double skipped = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         double* node = nodes + 3 * std::int64_t{i};
@@ -43,7 +43,7 @@ textio::MaybeError read_present_records(MeshText& numbers, double* nodes, std::i
 }
 
 // `number x y z a1 .. aA [marker]`, one node a line.
-textio::MaybeError read_tetgen_records(MeshText& numbers, double* nodes, std::int32_t count,
+textio::MaybeError read_tetgen_records(NumberReader& numbers, double* nodes, std::int32_t count,
                                        const NodeLayout& layout) {
     const std::int64_t per_record = std::int64_t{4} + layout.attributes + layout.markers;
     for (std::int32_t i = 0; i < count; ++i) {
@@ -63,7 +63,8 @@ textio::MaybeError read_tetgen_records(MeshText& numbers, double* nodes, std::in
             }
         }
         std::int32_t marker = 0;
-        if ((layout.markers != 0 && !numbers.read(marker, {"boundary marker", "node", record})) ||
+        if ((layout.markers != 0 &&
+             !numbers.read_whole(marker, {"boundary marker", "node", record})) ||
             !numbers.check_line_end("node", record, per_record)) {
             return numbers.take_error();
         }
@@ -85,15 +86,15 @@ textio::MaybeError read_nodes(double* nodes, textio::TokenScanner& text,
                               const NodeLayout& layout) {
     if (auto problem = node_layout_problem(layout)) return textio::file_error(node_file, *problem);
     text.set_comments(true);
-    MeshText numbers(text, node_file);
+    NumberReader numbers(text, node_file);
     const std::int32_t allocated = param.nodes_number[level];
     std::int32_t& count = param.nodes_number[level];  // the reader's own copy
     if (!numbers.read_count(count, {"node count"}) || !read_header_rest(numbers, layout) ||
         !numbers.check_unchanged(count, allocated, "node count")) {
         return numbers.take_error();
     }
-    return layout.tetgen ? read_tetgen_records(numbers, nodes, count, layout)
-                         : read_present_records(numbers, nodes, count);
+    return layout.kind == Layout::tetgen ? read_tetgen_records(numbers, nodes, count, layout)
+                                         : read_present_records(numbers, nodes, count);
 }
 
 }  // namespace levelset_prep::mesh

@@ -41,6 +41,57 @@ Level derive_level(std::int64_t x, std::int64_t y, std::int64_t z, std::int64_t 
 
 const char* const extent_names[3] = {"first", "second", "third"};
 
+// Extent i (0 to 2) from the next token, rounded up to a multiple of 4.
+textio::MaybeError read_extent(textio::TokenScanner& text, const std::string& file_name, int i,
+                               std::int64_t& extent) {
+    const std::string which = std::string("the ") + extent_names[i] + " grid extent";
+    const std::string_view token = text.next();
+    if (token.empty()) {
+        if (!text.failed()) return textio::file_error(file_name, which + " is missing");
+        if (text.out_of_memory())
+            return textio::file_error(file_name, textio::scanner_failure(text));
+        if (text.token_too_long()) {
+            return textio::file_error(file_name,
+                                      textio::scanner_failure(text) + " before " + which);
+        }
+        return textio::file_error(
+            file_name, "cannot read the parameter file: " + textio::scanner_failure(text));
+    }
+    std::int32_t value = 0;
+    if (textio::scan_number(token, value) != textio::ScanStatus::ok) {
+        return textio::file_error(
+            file_name, which + " '" + textio::shown_text(token) + "' is not a whole number");
+    }
+    extent = round_extent(value);
+    return std::nullopt;
+}
+
+// A grid of no points, or of more values than 32 bits count, is refused.
+textio::MaybeError check_levels(const std::int64_t (&extent)[3], const std::string& file_name) {
+    const auto refused = [&](const char* verdict) {
+        return textio::file_error(file_name, "grid extents " + std::to_string(extent[0]) + " " +
+                                                 std::to_string(extent[1]) + " " +
+                                                 std::to_string(extent[2]) +
+                                                 " give a level-set grid " + verdict);
+    };
+    const Level level1 = derive_level(extent[0], extent[1], extent[2], 1);
+    if (level1.nx < 1 || level1.ny < 1 || level1.nz < 1) return refused("with no points");
+    for (const std::int64_t divisor : {1, 2, 4}) {
+        if (derive_level(extent[0], extent[1], extent[2], divisor).count() < 0) {
+            return refused("too large for 2147483647 values");
+        }
+    }
+    return std::nullopt;
+}
+
+void store(const Level& level, std::int32_t& nx, std::int32_t& ny, std::int32_t& nz,
+           std::int32_t& count) {
+    nx = static_cast<std::int32_t>(level.nx);
+    ny = static_cast<std::int32_t>(level.ny);
+    nz = static_cast<std::int32_t>(level.nz);
+    count = static_cast<std::int32_t>(level.count());
+}
+
 }  // namespace
 
 textio::MaybeError RunParameters::read_parameter_file(const std::string& file_name) {
@@ -55,64 +106,22 @@ textio::MaybeError RunParameters::read_parameters(textio::TokenScanner& text,
     // follow are neither needed nor checked.
     std::int64_t extent[3];
     for (int i = 0; i < 3; ++i) {
-        const std::string_view token = text.next();
-        if (token.empty()) {
-            const std::string which = std::string("the ") + extent_names[i] + " grid extent";
-            if (!text.failed()) return textio::file_error(file_name, which + " is missing");
-            if (text.out_of_memory()) {
-                return textio::file_error(file_name, textio::scanner_failure(text));
-            }
-            if (text.token_too_long()) {
-                return textio::file_error(file_name,
-                                          textio::scanner_failure(text) + " before " + which);
-            }
-            return textio::file_error(
-                file_name, "cannot read the parameter file: " + textio::scanner_failure(text));
-        }
-        std::int32_t value = 0;
-        if (textio::scan_number(token, value) != textio::ScanStatus::ok) {
-            // Shown whole, as before, but with its control bytes spelt out.
-            return textio::file_error(file_name, std::string("the ") + extent_names[i] +
-                                                     " grid extent '" + textio::shown_text(token) +
-                                                     "' is not a whole number");
-        }
-        extent[i] = round_extent(value);
+        if (auto problem = read_extent(text, file_name, i, extent[i])) return problem;
     }
+    if (auto problem = check_levels(extent, file_name)) return problem;
 
-    const Level level1 = derive_level(extent[0], extent[1], extent[2], 1);
-    const Level level2 = derive_level(extent[0], extent[1], extent[2], 2);
-    const Level level3 = derive_level(extent[0], extent[1], extent[2], 4);
-    const auto refused = [&](const char* verdict) {
-        return textio::file_error(file_name, "grid extents " + std::to_string(extent[0]) + " " +
-                                                 std::to_string(extent[1]) + " " +
-                                                 std::to_string(extent[2]) +
-                                                 " give a level-set grid " + verdict);
-    };
-    if (level1.nx < 1 || level1.ny < 1 || level1.nz < 1) return refused("with no points");
-    for (const Level& level : {level1, level2, level3}) {
-        if (level.count() < 0) return refused("too large for 2147483647 values");
-    }
-
-    nodes_number = {};
-    tets_number = {};
-    nodes_number_out = {};
-    tets_number_out = {};
-    tbd_size = {};
-    tbd_size_out = {};
+    const bool flag = reserved_flag;  // the caller's, kept
+    *this = RunParameters();
+    reserved_flag = flag;
     size_x = static_cast<std::int32_t>(extent[0]);
     size_y = static_cast<std::int32_t>(extent[1]);
     size_z = static_cast<std::int32_t>(extent[2]);
-    auto store = [](const Level& level, std::int32_t& nx, std::int32_t& ny, std::int32_t& nz,
-                    std::int32_t& count) {
-        nx = static_cast<std::int32_t>(level.nx);
-        ny = static_cast<std::int32_t>(level.ny);
-        nz = static_cast<std::int32_t>(level.nz);
-        count = static_cast<std::int32_t>(level.count());
-    };
-    store(level3, grid3_nx, grid3_ny, grid3_nz, grid3_count);
-    store(level2, grid2_nx, grid2_ny, grid2_nz, grid2_count);
-    store(level1, grid1_nx, grid1_ny, grid1_nz, grid1_count);
-    reserved_short = 0;
+    store(derive_level(extent[0], extent[1], extent[2], 4), grid3_nx, grid3_ny, grid3_nz,
+          grid3_count);
+    store(derive_level(extent[0], extent[1], extent[2], 2), grid2_nx, grid2_ny, grid2_nz,
+          grid2_count);
+    store(derive_level(extent[0], extent[1], extent[2], 1), grid1_nx, grid1_ny, grid1_nz,
+          grid1_count);
     return std::nullopt;
 }
 

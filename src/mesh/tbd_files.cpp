@@ -6,7 +6,7 @@
 #include <levelset_prep/textio/input_file.hpp>
 #include <levelset_prep/textio/output_file.hpp>
 
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 namespace levelset_prep::mesh {
 namespace {
@@ -21,7 +21,7 @@ textio::Error bad_level(const std::string& file, std::int16_t level) {
 // record's, not the file's) entries into 0-based references.
 textio::MaybeError read_tbd_entries(textio::TokenScanner& text, const std::string& tbd_file,
                                     std::int32_t* first, std::int32_t* second, std::int32_t count) {
-    MeshText numbers(text, tbd_file);
+    NumberReader numbers(text, tbd_file);
     std::int32_t skipped = 0;
     if (!numbers.read(skipped, {"tbd count"})) return numbers.take_error();
     for (std::int32_t i = 0; i < count; ++i) {
@@ -50,7 +50,7 @@ textio::MaybeError read_tbd_size(const std::string& tbd_file, RunParameters& par
     return textio::scan_text_file(
         tbd_file, "node tbd file",
         [&](textio::TokenScanner& text) -> textio::MaybeError {
-            MeshText numbers(text, tbd_file);
+            NumberReader numbers(text, tbd_file);
             std::int32_t count = 0;
             if (!numbers.read_count(count, {"tbd count"})) return numbers.take_error();
             param.tbd_size[level] = count;

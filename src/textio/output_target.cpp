@@ -79,7 +79,7 @@ OutputTarget resolve_output_target(const std::string& name) {
     return follow_dangling_links(name);
 }
 
-MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
+MaybeError check_output_names(std::span<const NamedOutput> outputs) {
     struct Seen {
         const NamedOutput* output;
         OutputTarget target;
@@ -110,6 +110,10 @@ MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
         seen.push_back(std::move(current));
     }
     return std::nullopt;
+}
+
+MaybeError check_output_names(std::initializer_list<NamedOutput> outputs) {
+    return check_output_names(std::span(outputs.begin(), outputs.size()));
 }
 
 }  // namespace levelset_prep::textio

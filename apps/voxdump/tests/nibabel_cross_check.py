@@ -12,7 +12,12 @@ equal what nibabel's raw stored values (dataobj.get_unscaled()) give when
 truncated as voxdump truncates: each value rounded to the nearest 32-bit
 float, then truncated toward zero, with NaN and values outside the 32-bit
 range written as -2147483648; datatype 4 read as 0 to 65535 unless
---signed-16bit is given.
+--signed-16bit is given. Standard error must hold the notes and notices
+these values call for: the note on a series' first volume, then, for a
+NIfTI-1 file alone, scl_slope and scl_inter as stored (header bytes 112
+and 116, read here from the file, since nibabel shows an unscaled file's as
+NaN), the negative 16-bit values read as unsigned and the voxels written as
+-2147483648.
 
 Exits 77 (skipped) when nibabel or numpy cannot be imported (Debian package
 python3-nibabel), 1 on the first mismatch.
@@ -58,18 +63,69 @@ def values_of(dtype, shape, rng):
         return values.astype(dtype).reshape(shape, order="F")
 
 
-def expected_text(raw, signed_16bit):
-    """The ascii image voxdump writes for one volume of raw stored values."""
+def read_as(raw, signed_16bit):
+    """One volume's raw stored values as voxdump reads them: flat, x fastest,
+    each rounded to a 32-bit float, and whether it read stored negatives as
+    unsigned 16-bit values."""
     flat = np.asarray(raw).reshape(-1, order="F")
-    if flat.dtype.kind == "i" and flat.dtype.itemsize == 2 and not signed_16bit:
+    as_unsigned = flat.dtype.kind == "i" and flat.dtype.itemsize == 2 and not signed_16bit
+    if as_unsigned:
         flat = flat.astype(np.uint16)
     with np.errstate(over="ignore", invalid="ignore"):
-        floats = flat.astype(np.float32).astype(np.float64)
-    words = []
-    for value in floats:
-        inside = -2147483648.0 <= value < 2147483648.0  # False for NaN
-        words.append(str(int(np.trunc(value))) if inside else "-2147483648")
+        return flat.astype(np.float32).astype(np.float64), as_unsigned
+
+
+def inside(value):
+    return -2147483648.0 <= value < 2147483648.0  # False for NaN
+
+
+def expected_text(raw, signed_16bit):
+    """The ascii image voxdump writes for one volume of raw stored values."""
+    floats, _ = read_as(raw, signed_16bit)
+    words = [str(int(np.trunc(value))) if inside(value) else "-2147483648" for value in floats]
     return "".join(word + " " for word in words)
+
+
+def volume_of(view, volume):
+    raw = view[0]
+    if raw.ndim > 3:
+        raw = raw.reshape(raw.shape[:3] + (-1,), order="F")[..., volume - 1]
+    return raw
+
+
+def stored_scaling(name, header):
+    """scl_slope and scl_inter as the file stores them."""
+    with (gzip.open if name.endswith(".gz") else open)(name, "rb") as file:
+        stored = file.read(120)
+    order = header.endianness
+    return [float(np.frombuffer(stored[at:at + 4], dtype=order + "f4")[0]) for at in (112, 116)]
+
+
+def counted(count, one, many):
+    return f"{count} {one if count == 1 else many}"
+
+
+def expected_notices(name, view, volume, signed_16bit):
+    """voxdump's notices on a NIfTI-1 file's volume, each with its line end."""
+    slope, inter = stored_scaling(name, view[1])
+    lines = []
+    finite = np.isfinite
+    if (finite(slope) and slope not in (0.0, 1.0)) or (finite(inter) and inter != 0.0):
+        lines.append(f"scl_slope {slope:g} and scl_inter {inter:g} are not applied; "
+                     "the stored values are written")
+    floats, as_unsigned = read_as(volume_of(view, volume), signed_16bit)
+    negative = int(np.count_nonzero(floats >= 32768)) if as_unsigned else 0
+    if negative:
+        lines.append(counted(negative, "stored 16-bit value is negative and is read",
+                             "stored 16-bit values are negative and are read") +
+                     " as unsigned (a stored -1 as 65535); --signed-16bit reads " +
+                     ("it" if negative == 1 else "them") + " signed")
+    unwritable = sum(1 for value in floats if not inside(value))
+    if unwritable:
+        lines.append(counted(unwritable, "voxel is not a number or lies outside the 32-bit "
+                             "range and is written", "voxels are not numbers or lie outside "
+                             "the 32-bit range and are written") + " as -2147483648")
+    return "".join(f"voxdump: {name}: {line}\n" for line in lines)
 
 
 def nibabel_view(name):
@@ -79,9 +135,7 @@ def nibabel_view(name):
 
 
 def expected_files(view, volume, signed_16bit):
-    raw, header = view
-    if raw.ndim > 3:
-        raw = raw.reshape(raw.shape[:3] + (-1,), order="F")[..., volume - 1]
+    raw, header = volume_of(view, volume), view[1]
     dims = [int(d) for d in header["dim"][1:4]]
     dims = [d if i < int(header["dim"][0]) else 1 for i, d in enumerate(dims)]
     spacing = [float(np.float32(p)) for p in header["pixdim"][1:4]]
@@ -125,6 +179,8 @@ def check(what, name, view, volume=None, signed_16bit=False, volumes=1):
         if got != want:
             fail(what, f"{label} file differs:\n voxdump {got[:300]!r}\n nibabel {want[:300]!r}")
     note = "voxdump: " + name + NOTE.format(volumes) if volumes > 1 and not volume else ""
+    if name.endswith((".nii", ".nii.gz")):
+        note += expected_notices(name, view, volume or 1, signed_16bit)
     if run.stderr != note:
         fail(what, f"standard error {run.stderr!r}, expected {note!r}")
     checks += 1

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -59,14 +60,58 @@ TEST(TextOutputs, SlicedImageIsTheOneThreadText) {
             image.data[static_cast<std::size_t>(i)] = value;
             expected += std::to_string(ascii_value(value)) + " ";
         }
+        const std::int64_t nans = n == 0 ? 0 : (n - 1) / 97 + 1;
         for (int threads : {1, 2, 3, 4, 9}) {
             SCOPED_TRACE(std::to_string(n) + " voxels, " + std::to_string(threads) + " threads");
             textio::OutputFile out;
             ASSERT_FALSE(out.open((dir / "image.txt").string()));
-            put_ascii_image(out, image, threads);
+            const AsciiImageCounts counts = put_ascii_image(out, image, threads);
             ASSERT_FALSE(out.finish());
             ASSERT_FALSE(out.commit());
             EXPECT_TRUE(testing_support::read_file(dir / "image.txt") == expected);
+            EXPECT_EQ(counts.unwritable, nans);
+        }
+    }
+}
+
+// The counts of the values formatted, whatever the thread count: 2^16
+// values a slice, so that 200000 copies of a value span several slices.
+TEST(TextOutputs, ImageCounts) {
+    const float nan = std::nanf("");
+    const struct {
+        const char* what;
+        std::vector<float> values;  // repeated `copies` times
+        std::int64_t copies, unwritable, from_32768;
+    } cases[] = {
+        {"small values", {0.0f, -5.5f, 32767.9f, -40000.0f}, 1, 0, 0},
+        {"16-bit values from 32768", {32768.0f, 65535.0f, 1.0f}, 1, 0, 2},
+        {"what no 32-bit integer holds", {nan, INFINITY, -INFINITY, 3e9f, -3e9f}, 1, 5, 2},
+        {"the 32-bit ends", {-2147483648.0f, 2147483520.0f, 2147483648.0f}, 1, 1, 2},
+        {"over several slices", {nan, 40000.0f, 7.0f, -1.0f}, 200000, 1, 1},
+    };
+    testing_support::TempDir dir;
+    for (const auto& c : cases) {
+        const auto n = static_cast<std::int64_t>(c.values.size()) * c.copies;
+        analyze_image image;
+        image.header.dim[1] = static_cast<std::int16_t>(c.values.size());
+        image.header.dim[2] = static_cast<std::int16_t>(c.copies % 1000 == 0 ? 1000 : 1);
+        image.header.dim[3] = static_cast<std::int16_t>(c.copies / image.header.dim[2]);
+        image.data.reset(new float[static_cast<std::size_t>(n)]);
+        for (std::int64_t i = 0; i < n; ++i) {
+            image.data[static_cast<std::size_t>(i)] =
+                c.values[static_cast<std::size_t>(i) % c.values.size()];
+        }
+        // As a reader sets it: the largest value, NaN aside.
+        image.max_intensity = -INFINITY;
+        for (float value : c.values) image.max_intensity = std::fmax(image.max_intensity, value);
+        for (int threads : {1, 2, 4}) {
+            SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(threads) + " threads");
+            textio::OutputFile out;
+            ASSERT_FALSE(out.open((dir / "image.txt").string()));
+            const AsciiImageCounts counts = put_ascii_image(out, image, threads);
+            ASSERT_FALSE(out.finish());
+            EXPECT_EQ(counts.unwritable, c.unwritable * c.copies);
+            EXPECT_EQ(counts.from_32768, c.from_32768 * c.copies);
         }
     }
 }

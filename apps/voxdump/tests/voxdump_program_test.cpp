@@ -287,6 +287,9 @@ TEST(VoxdumpProgram, NiftiFilesCompressedPairsAndSeries) {
     analyze_test_files::put_value<std::int16_t>(series_hdr, 48, 3, byte_order::little);
     const std::string started = "program started\n";
     const std::string note = ": only volume 1 of 3 was written; --volume N writes another\n";
+    const std::string negative =
+        ": 1 stored 16-bit value is negative and is read as unsigned (a stored -1 as 65535); "
+        "--signed-16bit reads it signed\n";
     struct Case {
         const char* what;
         std::vector<std::pair<std::string, std::string>> files;
@@ -296,10 +299,10 @@ TEST(VoxdumpProgram, NiftiFilesCompressedPairsAndSeries) {
     };
     // clang-format off
     const Case cases[] = {
-        {"a volume in .nii.gz", {{"v.nii.gz", gzip_bytes(volume_nii)}}, {"v.nii.gz"}, 0, "max_intensity = 65529\nimg read\n0\n", "", "65529 8 "},
+        {"a volume in .nii.gz", {{"v.nii.gz", gzip_bytes(volume_nii)}}, {"v.nii.gz"}, 0, "max_intensity = 65529\nimg read\n0\n", "voxdump: v.nii.gz" + negative, "65529 8 "},
         {"signed", {{"v.nii.gz", gzip_bytes(volume_nii)}}, {"--signed-16bit", "v.nii.gz"}, 0, "max_intensity = 8\nimg read\n0\n", "", "-7 8 "},
-        {"a series: volume 1 and a note", {{"v.nii", series_nii}}, {"v.nii"}, 0, "max_intensity = 65534\nimg read\n0\n", "voxdump: v.nii" + note, "1 65534 "},
-        {"a series, quiet: the note stays", {{"v.nii", series_nii}}, {"-q", "v.nii"}, 0, "", "voxdump: v.nii" + note, "1 65534 "},
+        {"a series: volume 1 and a note", {{"v.nii", series_nii}}, {"v.nii"}, 0, "max_intensity = 65534\nimg read\n0\n", "voxdump: v.nii" + note + "voxdump: v.nii" + negative, "1 65534 "},
+        {"a series, quiet: the note stays", {{"v.nii", series_nii}}, {"-q", "v.nii"}, 0, "", "voxdump: v.nii" + note + "voxdump: v.nii" + negative, "1 65534 "},
         {"--volume 3", {{"v.nii", series_nii}}, {"--volume", "3", "--signed-16bit", "v.nii"}, 0, "max_intensity = 5\nimg read\n0\n", "", "5 -6 "},
         {"--volume 4", {{"v.nii", series_nii}}, {"--volume=4", "v.nii"}, 1, "img read\n10\n", "voxdump: v.nii: no volume 4: the header announces 3 volumes\n", "-"},
         {"--volume 0", {{"v.nii", series_nii}}, {"--volume=0", "v.nii"}, 1, "", "voxdump: option '--volume' takes a volume number from 1, not '0'\nTry 'voxdump --help' for more information.\n", "-"},
@@ -328,6 +331,85 @@ TEST(VoxdumpProgram, NiftiFilesCompressedPairsAndSeries) {
             EXPECT_EQ(read_file(dir / "s"), "2 1 1\n");
         }
     }
+}
+
+// The notices on what a NIfTI-1 file means that its text does not show:
+// after the note on the volume, silenced by nothing, never for a pair, and
+// not after a failed write.
+TEST(VoxdumpProgram, NiftiNotices) {
+    using nifti_test_files::gzip_bytes;
+    using nifti_test_files::nifti_bytes;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<std::int16_t> mostly_negative(30, -610);
+    mostly_negative[3] = mostly_negative[9] = mostly_negative[17] = mostly_negative[29] = 12;
+    const std::string anatomical =
+        nifti_bytes({.dims = {3, 5, 3, 2, 1, 1, 1, 1}, .datatype = 4, .bitpix = 16},
+                    byte_order::big, sample_bytes<std::int16_t>(mostly_negative, byte_order::big));
+    const std::string functional = nifti_bytes(
+        {.dims = {4, 2, 1, 1, 2, 1, 1, 1},
+         .datatype = 4,
+         .bitpix = 16,
+         .scl_slope = 0.0754f,
+         .scl_inter = 3100.76f},
+        byte_order::little, sample_bytes<std::int16_t>({11980, 7, -1, -2}, byte_order::little));
+    const std::string floats = sample_bytes<float>({nan, 3e9f, 1.5f}, byte_order::little);
+    const std::string x =
+        nifti_bytes({.dims = {3, 3, 1, 1, 1, 1, 1, 1}}, byte_order::little, floats);
+    const std::string wide =
+        nifti_bytes({.dims = {3, 256, 256, 2, 1, 1, 1, 1}, .datatype = 4, .bitpix = 16},
+                    byte_order::little, std::string(256 * 256 * 2 * 2, '\xff'));
+    const std::string unsigned_16 = nifti_bytes(
+        {.dims = {3, 2, 1, 1, 1, 1, 1, 1}, .datatype = 512, .bitpix = 16}, byte_order::little,
+        sample_bytes<std::uint16_t>({40000, 1}, byte_order::little));
+    const std::string negative_pair = sample_bytes<std::int16_t>({-1, -2, 3}, byte_order::little);
+    const std::string scaled =
+        ": scl_slope 0.0754 and scl_inter 3100.76 are not applied; the stored values are written\n";
+    const std::string negatives =
+        " stored 16-bit values are negative and are read as unsigned (a stored -1 as 65535); "
+        "--signed-16bit reads them signed\n";
+    const std::string two_unwritable =
+        ": 2 voxels are not numbers or lie outside the 32-bit range and are written as "
+        "-2147483648\n";
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::vector<std::string> args;  // the outputs follow
+        std::string image, err;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"scaled, a series", {{"functional.nii", functional}}, {"functional.nii"}, "11980 7 ", "voxdump: functional.nii: only volume 1 of 2 was written; --volume N writes another\nvoxdump: functional.nii" + scaled},
+        {"scaled, negatives in volume 2", {{"functional.nii", functional}}, {"--volume", "2", "functional.nii"}, "65535 65534 ", "voxdump: functional.nii" + scaled + "voxdump: functional.nii: 2" + negatives},
+        {"scaled, read signed", {{"functional.nii", functional}}, {"--volume=2", "--signed-16bit", "functional.nii"}, "-1 -2 ", "voxdump: functional.nii" + scaled},
+        {"negatives", {{"anatomical.nii", anatomical}}, {"anatomical.nii"}, "", "voxdump: anatomical.nii: 26" + negatives},
+        {"negatives, compressed and quiet", {{"anatomical.nii.gz", gzip_bytes(anatomical)}}, {"-q", "anatomical.nii.gz"}, "", "voxdump: anatomical.nii.gz: 26" + negatives},
+        {"negatives read signed", {{"anatomical.nii", anatomical}}, {"--signed-16bit", "anatomical.nii"}, "", ""},
+        {"negatives on two threads", {{"wide.nii", wide}}, {"--threads", "2", "wide.nii"}, "", "voxdump: wide.nii: 131072" + negatives},
+        {"unsigned 16-bit type", {{"u.nii", unsigned_16}}, {"u.nii"}, "40000 1 ", ""},
+        {"not numbers, outside the range", {{"x.nii", x}}, {"x.nii"}, "-2147483648 -2147483648 1 ", "voxdump: x.nii" + two_unwritable},
+        {"a pair of floats", {{"p.hdr", header_bytes({.nx = 3}, byte_order::little)}, {"p.img", floats}}, {"p"}, "-2147483648 -2147483648 1 ", ""},
+        {"a pair of negatives", {{"p.hdr", header_bytes({.nx = 3, .datatype = 4, .bitpix = 16}, byte_order::little)}, {"p.img.gz", gzip_bytes(negative_pair)}}, {"p.hdr"}, "65535 65534 3 ", ""},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        for (const auto& [name, bytes] : c.files) testing_support::write_file(dir / name, bytes);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"a", "s", "r"});
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.empty(), c.args.front() == "-q");
+        EXPECT_EQ(run.err, c.err);
+        if (!c.image.empty()) {
+            EXPECT_EQ(read_file(dir / "a"), c.image);
+        }
+    }
+    TempDir dir;
+    testing_support::write_file(dir / "x.nii", x);
+    const auto run = run_program(dir.path(), voxdump, {"x.nii", "/dev/full", "s", "r"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "voxdump: /dev/full: cannot write output file: No space left on device\n");
 }
 
 TEST(VoxdumpProgram, ShippedExample) {

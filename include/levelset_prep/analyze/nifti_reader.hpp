@@ -7,7 +7,8 @@
 // The file is gzip data when its first two bytes are gzip's (1f 8b, which
 // no NIfTI-1 header starts with), whatever its name. The samples start at
 // vox_offset (after any extensions, which are not read). Values are the
-// stored ones: scl_slope and scl_inter are not applied.
+// stored ones: scl_slope and scl_inter are not applied (nifti_scaling
+// tells what they are).
 //
 // Accepted sample types (datatype): 2 unsigned 8-bit, 4 16-bit (signed when
 // options.signed_16bit, else 0..65535, as in a pair), 8 signed 32-bit, 16
@@ -17,7 +18,8 @@
 //
 // Byte order is judged by sizeof_hdr as for a pair; the header comes back
 // in the machine's order for the fields the module uses (see
-// nifti_header.hpp in the sources) with every dim beyond dim[0] set to 1.
+// nifti_header.hpp in the sources, scl_slope and scl_inter among them) with
+// every dim beyond dim[0] set to 1.
 // A series (dims 4 to 7, see series_length) holds its volumes one after the
 // other; options.volume picks one. Compressed data must be intact to its
 // end and hold no more than vox_offset and the whole series; that is
@@ -57,5 +59,14 @@ ReadResult read_nifti_image(std::string_view name, analyze_image& image,
 // The same read from a stream open at the file's first byte (errors name
 // no file): a pipe, or bytes in memory.
 ReadResult read_nifti_image(std::FILE* file, analyze_image& image, const ReadOptions& options);
+
+// The scaling a NIfTI-1 header announces, real = slope * stored + inter,
+// from a header read_nifti_image has read: scl_slope and scl_inter, bytes
+// 112 and 116, which a pair's header calls funused1 and funused2.
+struct NiftiScaling {
+    float slope = 0.0f;
+    float inter = 0.0f;
+};
+NiftiScaling nifti_scaling(const analyze_header& header);
 
 }  // namespace levelset_prep::analyze

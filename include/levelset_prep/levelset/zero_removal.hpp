@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Zero removal: the clean-up that tetclean runs for.
+// Zero removal on raw arrays, as a run at mesh level 1 sees them.
 //
-// A tetrahedron is near when at least one of its four nodes has a level-set
-// value (interpolate_sd at level 1, coordinates narrowed to float) below
-// near_surface_threshold; exactly 6.0 is not near. It survives when its
-// attribute is not 0 or it is near. A node survives when a surviving
-// tetrahedron uses it. Surviving nodes are numbered densely in their old
-// order and copied to nodes_z1_out unchanged; surviving tetrahedra are
-// written in their old order to tets_z1_out with the new node numbers and
-// their attribute. The cleaned counts go to nodes_number_out[1] and
-// tets_number_out[1] of `param`.
+// A tetrahedron is near when one of its nodes has a level-set value
+// (interpolate_sd at level 1, coordinates narrowed to float) below
+// near_surface_threshold (6.0 itself is not). It survives when its region
+// is not 0 or it is near; a node survives when a surviving tetrahedron uses
+// it. The survivors keep their order, the nodes are numbered densely, and
+// the counts go to nodes_number_out[1] and tets_number_out[1].
 #pragma once
 
 #include <cstdint>
@@ -22,19 +19,14 @@ namespace levelset_prep::levelset {
 
 inline constexpr float near_surface_threshold = 6.0f;
 
-// The input arrays hold nodes_number[1] nodes and tets_number[1] tetrahedra
-// whose node indices lie in 0 .. nodes_number[1]-1; the output arrays have
-// the same capacity, and may be the input arrays themselves: the survivors
-// are then moved to the front in place, which spares a run the memory of a
-// second copy of the mesh. `on_cast` is called once,
-// before the level set is sampled (tetclean prints "making cast" there); the
-// region and cast passes then run as one sweep over the tetrahedra. Where
-// `new_index` is given (nodes_number[1] entries), it is left holding each
-// input node's index in the output, or -1 for a dropped node. Fails only
-// when its working tables cannot be allocated.
-textio::MaybeError remove_zeros(const double* nodes_z1, double* nodes_z1_out,
-                                const std::int32_t* tets_z1, std::int32_t* tets_z1_out,
-                                const float* ls1, mesh::RunParameters& param,
+// The arrays hold nodes_number[1] nodes and tets_number[1] tetrahedra; the
+// output arrays may be the input ones (the survivors move to the front).
+// `on_cast` runs once before the grid is sampled. `new_index`, where given,
+// is left holding each input node's output index or -1. Fails only when
+// its working tables cannot be had.
+textio::MaybeError remove_zeros(const double* nodes_in, double* nodes_out,
+                                const std::int32_t* tets_in, std::int32_t* tets_out,
+                                const float* grid, mesh::RunParameters& param,
                                 const std::function<void()>& on_cast = {},
                                 std::int32_t* new_index = nullptr);
 

@@ -19,14 +19,15 @@
 namespace levelset_prep::mesh {
 
 // Reads the leading count of a tbd file into tbd_size[level] of `param`;
-// nothing else of the file is read.
+// nothing else. A negative or malformed count is refused, and (by all three
+// functions) a level other than 1 to 3.
 textio::MaybeError read_tbd_size(const std::string& tbd_file, RunParameters& param,
                                  std::int16_t level);
 
 // Fills tbd_size[level] entries of `first` and `second` (the file's own
-// count is skipped) with 0-based references. Fails when the file cannot be
-// opened, or ends or holds a non-integer before the last entry; a reference
-// of -2147483648, which has no 0-based form, is refused too.
+// count is skipped) with 0-based references. Refuses a file that cannot be
+// opened, ends early or holds a malformed number, and a reference of
+// -2147483648, which has no 0-based form.
 textio::MaybeError read_node_tbd_file(const std::string& tbd_file, std::int32_t* first,
                                       std::int32_t* second, std::int16_t level,
                                       RunParameters param);

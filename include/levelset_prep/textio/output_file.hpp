@@ -34,14 +34,11 @@
 
 namespace levelset_prep::textio {
 
-class OutputFile;
-
-// Puts every finished file of `outputs` in place, or none (output_set.hpp).
-MaybeError commit_outputs(std::span<OutputFile* const> outputs,
-                          std::span<const std::string> inputs);
-
 class OutputFile {
 public:
+    // What put(), reserve() and a slice written in turn may hold at once.
+    static constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -105,8 +102,7 @@ public:
     const std::string& target() const { return target_; }
 
 private:
-    friend MaybeError commit_outputs(std::span<OutputFile* const> outputs,
-                                     std::span<const std::string> inputs);
+    friend struct OutputCommit;  // output_set.cpp
 
     void make_room(std::size_t bytes) {
         if (static_cast<std::size_t>(limit_ - cursor_) < bytes) flush_buffer();
@@ -116,8 +112,6 @@ private:
     void write_bytes(const char* data, std::size_t size);
     void discard();
     void close_file();
-
-    static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
     std::string target_;
     int fd_ = -1;

@@ -1,46 +1,57 @@
 // SPDX-License-Identifier: MIT
-// Putting a run's output files in place all together, or not at all.
+// A run's output files, written and put in place all together or not at all.
 //
-//   commit_outputs({&nodes, &elements}, {node_in, ele_in, level_set, parameters})
-//
-// Every output must be finished. The replacements happen in the given order
-// with the signals of temporary_files.hpp held back, so a signal ends the
-// run either before them (the temporary files are removed, no target
-// changed) or after them. Before a target is replaced, its old file is kept
-// under a second, hidden name in its folder (".~old.XXXXXXXX", a hard link,
-// so the target never disappears); when a later replacement fails, every
-// target already replaced gets its old file back (a target that did not
-// exist before is removed again), and the error names the output that
-// failed and the system's reason. The hidden names are removed at the end.
-// On a file system without hard links the old file is moved to the hidden
-// name instead, for the moment of the replacement.
-//
-// Runs that write the same outputs at the same time must not end with a
-// mix of both: each output folder is locked (flock, exclusive) from the
-// first replacement to the last, in the order of the folders' device and
-// inode numbers, so two runs never wait for each other crosswise.
-//
-// A replaced file that is one of `inputs` (cleaning in place) is the only
-// copy of its content: the new file is flushed to disk before it replaces
-// it, and the folder after, so a crash leaves either the old file or the
-// whole new one. Other outputs can be made again from the inputs and are
-// not flushed, which would cost time for nothing.
-//
-// A file put in place gets the permissions of the file it replaces (and its
-// owner and group where the process may set them), or, when it is new, the
-// permissions a newly created file would get (0666 less the umask).
-//
-// Two outputs must not be one file (check_output_names, output_target.hpp).
+// Each output is a text in slices (TextSlices) under a target name.
+// write_outputs() writes them beside their targets, on several threads
+// where asked, and commit_outputs() puts finished files in place: the old
+// targets stay under hidden names (".~old.XXXXXXXX", hard links) until the
+// last replacement has succeeded, and are put back when one fails. The
+// replacements run with the signals of temporary_files.hpp held back and
+// with each output folder locked (flock, in device and inode order), so
+// concurrent runs never leave a mix. An output that replaces one of
+// `inputs` is flushed to disk before its rename, and its folder after.
+// A replaced file keeps its permissions (and owner, where allowed); a new
+// one gets 0666 less the umask.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
 #include <levelset_prep/textio/error.hpp>
 #include <levelset_prep/textio/output_file.hpp>
+#include <levelset_prep/textio/output_target.hpp>
 
 namespace levelset_prep::textio {
 
+// format(buffer, k) lays out slice k of `slices`, at most slice_bytes
+// (itself at most OutputFile::buffer_size), and returns its end. It may run
+// on any thread, beside other slices, and must not throw.
+struct TextSlices {
+    std::int64_t slices = 0;
+    std::size_t slice_bytes = 0;
+    std::function<char*(char* buffer, std::int64_t slice)> format;
+};
+
+struct Output {
+    NamedOutput name;  // the argument that names it, for errors, and the file
+    TextSlices text;
+};
+
+// check_output_names over the outputs' names.
+MaybeError check_outputs(std::span<const Output> outputs);
+
+// Writes every output and commits them together. With `threads` above 1 the
+// slices of all files are laid out on that many threads (sliced_output.hpp);
+// otherwise, or when no slice buffer can be had, each file is written in
+// turn. The error is the one a run in turn meets first: where a later file
+// cannot be opened, the files before it are still written and checked.
+MaybeError write_outputs(std::span<const Output> outputs, std::span<const std::string> inputs,
+                         int threads);
+
+// Every output must be finished; puts them in place in the given order.
 MaybeError commit_outputs(std::span<OutputFile* const> outputs,
                           std::span<const std::string> inputs);
 

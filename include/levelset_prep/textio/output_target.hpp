@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <initializer_list>
+#include <span>
 #include <string>
 
 #include <levelset_prep/textio/error.hpp>
@@ -39,7 +40,7 @@ std::string folder_of(const std::string& path);
 std::string leaf_of(const std::string& path);
 
 struct NamedOutput {
-    const char* argument;  // the argument as the usage line names it: "node_file_out"
+    const char* argument = nullptr;  // the argument as the usage line names it: "node_file_out"
     std::string name;
 };
 
@@ -49,6 +50,7 @@ struct NamedOutput {
 // not regular files (/dev/null) may repeat.
 //   "<argument>: output file name is empty"
 //   "<later name>: <later argument> names the same file as <earlier argument> (<earlier name>)"
+MaybeError check_output_names(std::span<const NamedOutput> outputs);
 MaybeError check_output_names(std::initializer_list<NamedOutput> outputs);
 
 }  // namespace levelset_prep::textio

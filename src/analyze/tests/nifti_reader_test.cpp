@@ -106,6 +106,8 @@ TEST(NiftiReader, EveryAcceptedTypeBothOrdersPlainAndCompressed) {
                     EXPECT_EQ(image.header.dim[3], 2);
                     EXPECT_EQ(image.header.pixdim[2], 0.75f);
                     EXPECT_EQ(image.header.vox_offset, vox_offset);
+                    EXPECT_EQ(nifti_scaling(image.header).slope, 2.0f);
+                    EXPECT_EQ(nifti_scaling(image.header).inter, 100.0f);
                 }
             }
         }

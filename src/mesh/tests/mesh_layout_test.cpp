@@ -53,7 +53,7 @@ TEST(ReadNodeLayout, TetGenOnlyWhereHeaderAndFirstRecordLineAgree) {
     // clang-format on
     for (const Case& c : cases) {
         const mesh::NodeLayout layout = node_layout(c.text);
-        EXPECT_EQ(layout.tetgen, c.tetgen) << c.text;
+        EXPECT_EQ(layout.kind == mesh::Layout::tetgen, c.tetgen) << c.text;
         EXPECT_EQ(layout.attributes, c.attributes) << c.text;
         EXPECT_EQ(layout.markers, c.markers) << c.text;
         EXPECT_EQ(layout.first_number.value_or(-1), c.first_number) << c.text;
@@ -86,7 +86,7 @@ TEST(ReadElementLayout, TetGenOnlyWhereItReadsDifferently) {
     // clang-format on
     for (const Case& c : cases) {
         const mesh::ElementLayout layout = element_layout(c.text);
-        EXPECT_EQ(layout.tetgen, c.tetgen) << c.text;
+        EXPECT_EQ(layout.kind == mesh::Layout::tetgen, c.tetgen) << c.text;
         EXPECT_EQ(layout.nodes_per_element, c.corners) << c.text;
         EXPECT_EQ(layout.attributes, c.attributes) << c.text;
         EXPECT_EQ(layout.first_number.value_or(-1), c.first_number) << c.text;

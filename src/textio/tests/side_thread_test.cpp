@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "side_thread.hpp"
-
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -8,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <levelset_prep/textio/side_thread.hpp>
+
 namespace {
 
-using levelset_prep::console::SideThread;
+using levelset_prep::textio::SideThread;
 
 TEST(SideThread, TakeReturnsTheResultOrRethrowsOnTheTakingThread) {
     SideThread<std::string> result([] { return std::string("done"); });

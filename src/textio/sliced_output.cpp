@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "sliced_output.hpp"
-
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -10,9 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "side_thread.hpp"
+#include <levelset_prep/textio/side_thread.hpp>
+#include <levelset_prep/textio/sliced_output.hpp>
 
-namespace levelset_prep::console {
+namespace levelset_prep::textio {
 namespace {
 
 class SliceWriter {
@@ -77,4 +76,4 @@ bool write_in_slices(std::span<const SlicedText> texts, std::size_t slice_bytes,
     return true;
 }
 
-}  // namespace levelset_prep::console
+}  // namespace levelset_prep::textio

@@ -24,9 +24,9 @@ struct Place {
     std::string describe() const;
 };
 
-class MeshText {
+class NumberReader {
 public:
-    MeshText(textio::TokenScanner& text, const std::string& file_name)
+    NumberReader(textio::TokenScanner& text, const std::string& file_name)
         : text_(text), file_name_(file_name) {}
 
     // Reads one number into `value`; false (and the error kept) when the

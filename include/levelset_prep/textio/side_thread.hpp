@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: MIT
-// A step run on a second thread while the main thread goes on, its result
-// taken back where the one-thread order of the steps would meet it.
+// A step run on a second thread while the calling thread goes on, its
+// result taken back where the one-thread order of the steps would meet it.
 //
-// SideThread<R> starts `work` (a callable returning R) at once; take() waits
-// for it and returns its R, or throws on the taking thread what the work
-// threw, so nothing escapes the second thread and a failure surfaces in the
-// same place as without threads. Where no thread can be started, take() does
-// the work itself. The destructor waits too: no way out of a scope leaves
-// the work running behind it, so whatever the work uses must be declared
-// before the SideThread (and a stop flag it watches set before it is
-// destroyed).
-//
-// The second thread starts with the signals that remove temporary output
-// files blocked (temporary_files.hpp), so their handler always runs on the
-// main thread, between that thread's steps, and never while the main thread
-// is halfway through listing or replacing a file.
+// SideThread<R> starts `work` at once (unless `start` is false); take()
+// waits for it and returns its R, or rethrows what it threw. Where no thread
+// is started, take() does the work itself, so one sequence of steps serves
+// one thread and two. The destructor waits for a started work: whatever the
+// work uses must be declared before the SideThread. The thread runs with
+// the signals of temporary_files.hpp blocked, so their handler runs on the
+// calling thread.
 #pragma once
 
 #include <exception>
@@ -26,15 +20,16 @@
 
 #include <levelset_prep/textio/temporary_files.hpp>
 
-namespace levelset_prep::console {
+namespace levelset_prep::textio {
 
 template <typename R>
 class SideThread {
 public:
-    explicit SideThread(std::function<R()> work) : work_(std::move(work)) {
+    explicit SideThread(std::function<R()> work, bool start = true) : work_(std::move(work)) {
+        if (!start) return;
         try {
             // A new thread starts with its creator's signal mask.
-            const textio::SignalBlock block;
+            const SignalBlock block;
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
             // No thread to be had: take() runs the work.
@@ -72,4 +67,4 @@ private:
     std::thread thread_;  // last: started once everything it writes exists
 };
 
-}  // namespace levelset_prep::console
+}  // namespace levelset_prep::textio

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "mesh_text.hpp"
+#include "number_reader.hpp"
 
 #include <cmath>
 #include <cstdint>
@@ -13,11 +13,11 @@ std::string Place::describe() const {
     return std::string(record_kind) + " record " + std::to_string(record) + ": " + field;
 }
 
-void MeshText::fail(const std::string& problem) {
+void NumberReader::fail(const std::string& problem) {
     if (!error_) error_ = textio::file_error(file_name_, problem);
 }
 
-void MeshText::fail_missing(const Place& place) {
+void NumberReader::fail_missing(const Place& place) {
     if (text_.failed()) {
         if (text_.out_of_memory()) {
             fail(textio::scanner_failure(text_));
@@ -37,16 +37,16 @@ void MeshText::fail_missing(const Place& place) {
     }
 }
 
-void MeshText::fail_malformed(std::string_view token, textio::ScanStatus status, const Place& place,
-                              bool whole) {
+void NumberReader::fail_malformed(std::string_view token, textio::ScanStatus status,
+                                  const Place& place, bool whole) {
     const char* verdict = status == textio::ScanStatus::out_of_range
                               ? "is out of range"
                               : (whole ? "is not a whole number" : "is not a number");
     fail(place.describe() + " " + textio::shown_token(token) + " " + verdict);
 }
 
-bool MeshText::read_other_whole(textio::ScanStatus status, std::string_view token,
-                                std::int32_t& value, const Place& place) {
+bool NumberReader::read_other_whole(textio::ScanStatus status, std::string_view token,
+                                    std::int32_t& value, const Place& place) {
     double written = 0;
     if (status == textio::ScanStatus::malformed &&
         textio::scan_number(token, written) == textio::ScanStatus::ok &&
@@ -62,21 +62,22 @@ bool MeshText::read_other_whole(textio::ScanStatus status, std::string_view toke
     return false;
 }
 
-bool MeshText::check_line_end(const char* record_kind, std::int64_t record, std::int64_t numbers) {
+bool NumberReader::check_line_end(const char* record_kind, std::int64_t record,
+                                  std::int64_t numbers) {
     if (text_.at_line_end()) return true;
     fail(std::string(record_kind) + " record " + std::to_string(record) + " is not one line of " +
          std::to_string(numbers) + " numbers, as the header declares");
     return false;
 }
 
-bool MeshText::check_unchanged(std::int32_t count, std::int32_t allocated, const char* what) {
+bool NumberReader::check_unchanged(std::int32_t count, std::int32_t allocated, const char* what) {
     if (count == allocated) return true;
     fail(std::string(what) + " changed from " + std::to_string(allocated) + " to " +
          std::to_string(count) + " while reading");
     return false;
 }
 
-bool MeshText::read_count(std::int32_t& count, const Place& place) {
+bool NumberReader::read_count(std::int32_t& count, const Place& place) {
     if (!read(count, place)) return false;
     if (count < 0) {
         fail(place.describe() + " " + std::to_string(count) + " is negative");
