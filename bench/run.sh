@@ -13,6 +13,11 @@
 #                           built before a change), the two are run
 #                           alternately in every scenario and the last
 #                           lines give the ratios of their medians
+#   bench/run.sh --tetclean-vtu [OTHER]
+#                           tetclean at scale 1, threaded, with and without
+#                           --vtu, alternated; a last line gives the ratio of
+#                           their medians. With OTHER (a tetclean that writes
+#                           its .vtu another way) that one's --vtu runs too
 #   bench/run.sh --voxdump [OTHER]
 #                           voxdump on the 256 x 256 x 180 pairs alone (a
 #                           minute); with OTHER (another voxdump binary),
@@ -34,24 +39,28 @@
 # program has run and exited ("after another process": bench/fragment_memory
 # touches 4 GiB in scattered blocks and leaves free memory in small pieces,
 # as a pipeline's earlier step does). Scale 2 runs warm. The targets are
-# checked below the table; a missed target is reported, not fatal.
+# checked below the table; a missed target is reported, not fatal. At the
+# first scale, threaded tetclean also runs with its grid as text, as a
+# float32 .nii and as a .nii.gz, alternated, against the text grid's median.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tiny=false
 tetclean_only=false
+vtu_only=false
 voxdump_only=false
 other=""
 [[ "${1:-}" == "--tiny" ]] && tiny=true
-if [[ "${1:-}" == "--tetclean" || "${1:-}" == "--voxdump" ]]; then
-    [[ "$1" == "--tetclean" ]] && tetclean_only=true || voxdump_only=true
+if [[ "${1:-}" == "--tetclean" || "${1:-}" == "--voxdump" || "${1:-}" == "--tetclean-vtu" ]]; then
+    [[ "$1" == "--voxdump" ]] && voxdump_only=true || tetclean_only=true
+    [[ "$1" == "--tetclean-vtu" ]] && vtu_only=true
     other=${2:+$(realpath "$2")}
     tetclean_scales=("${@:3}")
 fi
 runs=5
 
 cmake --preset release >/dev/null
-targets=(tetclean voxdump make_workload make_volume_workload fragment_memory)
+targets=(tetclean voxdump make_workload make_volume_workload level_set_nifti fragment_memory)
 # The micro-benchmarks exist where the benchmark library is installed.
 if grep -q number_text_bench build/release/build.ninja; then targets+=(number_text_bench); fi
 cmake --build --preset release --target "${targets[@]}" >/dev/null
@@ -210,6 +219,35 @@ echo
 echo "| run | threads | input MB | output MB | median s | min s | max s | input MB/s | output MB/s | M values/s | peak RSS MiB | arrays MiB | RSS limit MiB | x serial |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 
+# grid_formats <folder> <scale> <values> <array bytes>: threaded tetclean
+# with the workload's grid as text, as a float32 NIfTI-1 file and as the
+# same gzip-compressed, alternated run by run; each row's last column is its
+# ratio to the text grid's median.
+grid_formats() {
+    local dir=$1 scale=$2 values=$3 arrays=$4 format ratio
+    "$bin/bench/level_set_nifti" "$dir/levelset.txt" "$dir/params.txt" "$dir/levelset.nii"
+    "$bin/bench/level_set_nifti" "$dir/levelset.txt" "$dir/params.txt" "$dir/levelset.nii.gz"
+    sync
+    for format in txt nii nii.gz; do : >"$work/grid-$format.times" >"$work/grid-$format.rss"; done
+    for ((i = 0; i < runs; i++)); do
+        for format in txt nii nii.gz; do
+            run_once "grid-$format" "$bin/apps/tetclean/tetclean" --threads 2 "$dir/mesh.node" \
+                "$dir/mesh.ele" "$dir/out.node" "$dir/out.ele" "$dir/levelset.$format" \
+                "$dir/params.txt"
+        done
+    done
+    for format in txt nii nii.gz; do
+        row "tetclean scale $scale levelset.$format" threaded \
+            "$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir/levelset.$format" "$dir"/params.txt)" \
+            "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" "grid-$format" grid-txt
+    done
+    ratio=$(awk -v a="$(median_of "$work/grid-nii.times")" -v b="$(median_of "$work/grid-txt.times")" \
+        'BEGIN { printf "%.2f", a / b }')
+    grid_target="tetclean scale $scale, threaded, grid as .nii <= 0.8 x text: $ratio x, $(
+        awk -v r="$ratio" 'BEGIN { print (r <= 0.8) ? "met" : "MISSED" }')"
+}
+grid_target=""
+
 for scale in "${scales[@]+"${scales[@]}"}"; do
     dir="$work/tetclean-$scale"
     mkdir -p "$dir"
@@ -230,6 +268,21 @@ for scale in "${scales[@]+"${scales[@]}"}"; do
     arrays=$((24 * nodes + 20 * tets + 4 * points + 5 * nodes + tets / 8))
     values=$((points + 4 * nodes + 6 * tets))
     inputs=$(file_bytes "$dir"/mesh.node "$dir"/mesh.ele "$dir"/levelset.txt "$dir"/params.txt)
+    if $vtu_only; then
+        fresh_outputs+=("$dir/out.vtu")
+        variants=("plain:--threads 2" "vtu:--threads 2 --vtu $dir/out.vtu")
+        [[ -n "$other" ]] && variants+=("other-vtu:--threads 2 --vtu $dir/out.vtu")
+        run_variants "tetclean-$scale" warm -- "${variants[@]}" -- "${command[@]}"
+        for variant in "${variants[@]}"; do
+            label=${variant%%:*}
+            row "tetclean scale $scale" "threaded, $label" "$inputs" \
+                "$(file_bytes "$dir"/out.node "$dir"/out.ele)" "$values" "$arrays" \
+                "tetclean-$scale-warm-$label" "tetclean-$scale-warm-plain"
+        done
+        echo "(output MB: the node and element files; the .vtu file: $(file_bytes "$dir/out.vtu" | awk '{printf "%.1f", $1 / 1e6}') MB)"
+        rm -rf "$dir"
+        continue
+    fi
     # Every scenario at the first and the last scale, warm between.
     scenarios=(warm)
     [[ $scale == "${scales[0]}" || $scale == "${scales[-1]}" ]] && scenarios=(idle warm after)
@@ -249,6 +302,7 @@ for scale in "${scales[@]+"${scales[@]}"}"; do
             done
         fi
     done
+    [[ $scale == "${scales[0]}" ]] && grid_formats "$dir" "$scale" "$values" "$arrays"
     rm -rf "$dir"
 done
 # tetclean's targets from $work/summary, for this binary and for OTHER; with
@@ -291,8 +345,14 @@ tetclean_targets() {
 if $tetclean_only; then
     echo
     echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-    echo
-    tetclean_targets
+    [[ -n "$grid_target" ]] && echo "$grid_target"
+    if $vtu_only; then
+        awk -F'|' '$2 ~ /vtu$/ { printf "%s / without, scale 1: median time %.3f x, %s\n", $2, $7, ($7 <= 1.5) ? "within 1.5 x" : "MISSED 1.5 x" }' \
+            "$work/summary"
+    else
+        echo
+        tetclean_targets
+    fi
     exit 0
 fi
 
@@ -401,6 +461,7 @@ awk -F'|' -v tiny="$tiny" -v vol="${volume[0]}x${volume[1]}x${volume[2]}" '
             printf "voxdump on the .nii.gz, %s, against gzip -dc of it: %.2f x the time\n", variant, n
         }
     }' "$work/summary"
+$tiny || echo "$grid_target"
 tetclean_targets
 if ! $tiny; then
     for variant in serial threaded; do

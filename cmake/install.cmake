@@ -8,6 +8,9 @@
 #                (lib/cmake/levelset_prep/) that another project finds with
 #                find_package(levelset_prep) and links as levelset_prep::<library>,
 #                and share/doc/levelset-prep-dev/{copyright,changelog.gz}
+#   python       with LEVELSET_PREP_PYTHON: the package levelset_prep in
+#                lib/python3/dist-packages/, and
+#                share/doc/python3-levelset-prep/{copyright,changelog.gz}
 #
 # Test, example and benchmark programs are not installed.
 include(CMakePackageConfigHelpers)
@@ -46,6 +49,12 @@ if(LEVELSET_PREP_BUILD_PROGRAMS)
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
     levelset_prep_strip_notes(programs
         PROGRAMS ${CMAKE_INSTALL_BINDIR}/tetclean ${CMAKE_INSTALL_BINDIR}/voxdump)
+endif()
+
+# The Python module is installed by python/CMakeLists.txt.
+if(TARGET levelset_prep_python)
+    levelset_prep_strip_notes(python PROGRAMS
+        lib/python3/dist-packages/levelset_prep/$<TARGET_FILE_NAME:levelset_prep_python>)
 endif()
 
 install(TARGETS ${levelset_prep_libraries} EXPORT levelset_prepTargets
@@ -104,6 +113,9 @@ set(CPACK_PACKAGE_VENDOR "levelset-prep maintainers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_PACKAGE_CONTACT "levelset-prep maintainers <maintainers@levelset-prep.invalid>")
 set(CPACK_COMPONENTS_ALL programs development)
+if(TARGET levelset_prep_python)
+    list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
@@ -135,6 +147,18 @@ The modules behind tetclean and voxdump as static C++ libraries with their
 headers and a CMake package: mesh and level-set files, grid interpolation
 and zero removal; Analyze 7.5 reading and writing, NIfTI-1 reading, byte
 masks and volume filters.")
+
+# python3-levelset-prep: the module needs the Python it was built for
+# (its file name carries the ABI) and numpy's, and dpkg-shlibdeps adds the
+# C and C++ libraries.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-levelset-prep)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${levelset_prep_python_depends}")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+"Mesh and volume preparation for level-set simulations (Python 3)
+The module levelset_prep reads TetGen and plain meshes, level-set grids,
+Analyze 7.5 and NIfTI-1 volumes into numpy arrays, cleans a mesh against a
+level-set grid as tetclean does, and writes the mesh files tetclean writes.")
 
 # Each package's documentation folder, as Debian wants it: the licence as a
 # machine-readable copyright file made from LICENSE, and changelog.gz made
@@ -172,5 +196,10 @@ endif()
 install(FILES ${levelset_prep_package_docs}
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME}
     COMPONENT development)
+if(TARGET levelset_prep_python)
+    install(FILES ${levelset_prep_package_docs}
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_PYTHON_PACKAGE_NAME}
+        COMPONENT python)
+endif()
 
 include(CPack)

@@ -17,7 +17,9 @@ function(levelset_prep_warnings target)
 endfunction()
 
 # A static library of the project, levelset_prep_<name>, used as
-# levelset_prep::<name> inside the build and once installed:
+# levelset_prep::<name> inside the build and once installed. It is compiled
+# as position-independent code, hardened or not, so that a shared module
+# (a language binding) can link it:
 #   levelset_prep_library(name SOURCES a.cpp ... [DEPENDS other ...] [TESTS a_test.cpp ...])
 # Its tests (in tests/ beside it) form one test program, <name>_test.
 function(levelset_prep_library name)
@@ -25,7 +27,7 @@ function(levelset_prep_library name)
     set(target levelset_prep_${name})
     add_library(${target} STATIC ${lib_SOURCES})
     add_library(levelset_prep::${name} ALIAS ${target})
-    set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
+    set_target_properties(${target} PROPERTIES EXPORT_NAME ${name} POSITION_INDEPENDENT_CODE ON)
     target_include_directories(${target}
         PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
                $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>

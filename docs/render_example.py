@@ -3,14 +3,17 @@
 """Draws what tetclean does to the bundled example mesh.
 
 Runs tetclean on examples/ into a temporary folder and renders a cut through
-the mesh at z = 4, before and after, with the tetrahedra coloured by region
-and the level-set surface (the zero contour of the grid) drawn on top.
+the mesh at z = 4, before (the bundled node and element files) and after
+(the .vtu file tetclean writes with --vtu, read back with meshio, as
+ParaView would open it), with the tetrahedra coloured by region and the
+level-set surface (the zero contour of the grid) drawn on top.
 
     python3 docs/render_example.py [tetclean] output.png
 
 The picture goes to output.png and nowhere else (docs/example.png is the
 one the README shows: name it to draw it again). tetclean defaults to the
-first built one under build/. Needs python3-matplotlib and python3-numpy.
+first built one under build/. Needs python3-matplotlib, python3-numpy and
+python3-meshio.
 """
 import pathlib
 import subprocess
@@ -18,6 +21,7 @@ import sys
 import tempfile
 
 import matplotlib
+import meshio
 
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
@@ -46,6 +50,12 @@ def read_mesh(node_file, ele_file):
     count = int(values[0])
     records = np.array(values[3:3 + 6 * count], dtype=int).reshape(count, 6)
     return nodes, records[:, 1:5] - 1, records[:, 5]
+
+
+def read_vtu(vtu_file):
+    """The same from the .vtu file: points, connectivity and the region array."""
+    mesh = meshio.read(vtu_file)
+    return mesh.points, mesh.cells_dict["tetra"], mesh.cell_data_dict["region"]["tetra"]
 
 
 def level_set_plane(z):
@@ -123,9 +133,10 @@ def main():
         subprocess.run(
             [str(tetclean), str(EXAMPLES / "mesh.node"), str(EXAMPLES / "mesh.ele"),
              str(out / "clean.node"), str(out / "clean.ele"),
-             str(EXAMPLES / "levelset.txt"), str(EXAMPLES / "params.txt")],
+             str(EXAMPLES / "levelset.txt"), str(EXAMPLES / "params.txt"),
+             "--vtu", str(out / "clean.vtu")],
             check=True, stdout=subprocess.DEVNULL)
-        after = read_mesh(out / "clean.node", out / "clean.ele")
+        after = read_vtu(out / "clean.vtu")
     surface = level_set_plane(CUT_Z)
 
     figure, panels = plt.subplots(1, 2, figsize=(10, 5.6), constrained_layout=True)

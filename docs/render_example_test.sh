@@ -5,13 +5,13 @@
 #
 #   render_example_test.sh python3 tetclean work_folder
 #
-# Exits 77 (skipped) when matplotlib or numpy cannot be imported (Debian
-# packages python3-matplotlib, python3-numpy).
+# Exits 77 (skipped) when matplotlib, numpy or meshio cannot be imported
+# (Debian packages python3-matplotlib, python3-numpy, python3-meshio).
 set -uo pipefail
 python=$1 tetclean=$2 work=$3
 here=$(dirname "$0")
-if ! "$python" -c "import matplotlib, numpy" 2>/dev/null; then
-    echo "skipped: matplotlib or numpy missing"
+if ! "$python" -c "import matplotlib, numpy, meshio" 2>/dev/null; then
+    echo "skipped: matplotlib, numpy or meshio missing"
     exit 77
 fi
 rm -rf "$work" && mkdir -p "$work"

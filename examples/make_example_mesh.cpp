@@ -1,17 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Writes the bundled tetclean example: a block of tetrahedra with three
-// regions, the level-set grid of the inner region's surface, and a
-// parameter file.
-//
-//   make_example_mesh <folder>
-//
-// The block [0, 12]^3 is cut into 8^3 cubes of edge 1.5, each split into
-// six tetrahedra around its main diagonal (729 nodes, 3072 tetrahedra).
-// A tetrahedron's region comes from its centroid: 1 inside the sphere of
-// radius 3 about (6, 6, 6), 2 inside the sphere of radius 2 about
-// (9.5, 3, 3), 0 elsewhere. The level set is the signed distance to the
-// region-1 sphere in grid units (two per mesh unit), so tetclean keeps the
-// region-0 tetrahedra that reach within 3 mesh units of that sphere.
+// make_example_mesh <folder>: the bundled tetclean example. A block of 8^3
+// cubes, six tetrahedra each, with regions 1 and 2 inside two spheres and 0
+// elsewhere; the level set is the signed distance to the region-1 sphere in
+// grid units (two per mesh unit), so tetclean keeps the region-0 tetrahedra
+// within 3 mesh units of it.
 #include <array>
 #include <cmath>
 #include <cstdio>

@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Makes the example NIfTI-1 series shipped in this folder from the example
-// pair: segmented_series.nii.gz, a gzip-compressed NIfTI-1 file of two
-// volumes of 48 x 48 x 16 unsigned 8-bit labels, little-endian, spacings
-// 0.9375 x 0.9375 x 2.5 mm. Volume 1 holds the pair's labels; volume 2 is a
-// follow-up in which the tube (label 4) is gone, its voxels labelled 1.
-//
-//   make_example_nifti [pair] [output]   (default: segmented,
-//                                         segmented_series.nii.gz)
+// make_example_nifti [pair] [output]: the example series, two volumes of
+// 8-bit labels: the pair's, then a follow-up in which the tube (label 4) is
+// gone, its voxels labelled 1.
 #include <zlib.h>
 
 #include <bit>

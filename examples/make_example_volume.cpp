@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Makes the example volume shipped in this folder: a small segmented head-
-// like volume of 48 x 48 x 16 voxels with spacings 0.9375 x 0.9375 x 2.5 mm,
-// stored as an Analyze pair of signed 16-bit samples in big-endian byte
-// order (so reading it on the usual little-endian machine exercises the
-// byte swap).
-//
-// Labels: 0 outside, 1 a body (an ellipsoid), 2 and 3 two spheres inside
-// it, 4 a tube along z through its middle.
-//
-//   make_example_volume [name]      (default: segmented, giving
-//                                    segmented.hdr and segmented.img)
+// make_example_volume [name]: the example head-like volume, an Analyze pair
+// of 16-bit labels in big-endian order, so that reading it on the usual
+// machine exercises the byte swap. Labels: 0 outside, 1 a body, 2 and 3 two
+// spheres inside it, 4 a tube along z.
 #include <bit>
 #include <cstdint>
 #include <cstdio>

@@ -9,7 +9,10 @@ as tetclean rounds them. Grid point (i, j, k) lies at mesh coordinates
 ((i - 3)/2, (j - 3)/2, (k - 3)/2), so the points are half a mesh unit apart.
 The values are in grid units, two per mesh unit, negative inside the surface
 and positive outside: tetclean's threshold 6 is then 3 mesh units from it.
-They are written as text, x fastest, then y, then z, one line per row of x.
+They are written as text, x fastest, then y, then z, one line per row of x;
+a level_set_file ending in .nii or .nii.gz is written instead as a NIfTI-1
+volume of 32-bit floats (with nibabel) whose affine is the grid's,
+diag(0.5, 0.5, 0.5) with offset (-1.5, -1.5, -1.5).
 
 The surface is one of:
   --sphere X,Y,Z,R        a sphere, in mesh coordinates (may be repeated)
@@ -24,7 +27,7 @@ Euclidean distance transforms on the grid, measured to halfway between an
 inside and an outside point.
 
 Needs numpy and scipy (Debian python3-numpy, python3-scipy); nibabel
-(python3-nibabel) for NIfTI-1 and Analyze files.
+(python3-nibabel) for NIfTI-1 and Analyze files, read or written.
 """
 import argparse
 import os
@@ -55,7 +58,8 @@ def parse_arguments(argv):
         epilog="Example: make_level_set.py --sphere 6,6,6,3 examples/params.txt levelset.txt "
                "writes the bundled example's level set.")
     parser.add_argument("parameters_file", help="tetclean's parameter file: the grid extents")
-    parser.add_argument("level_set_file", help="receives the values, x fastest")
+    parser.add_argument("level_set_file",
+                        help="receives the values, x fastest (.nii, .nii.gz: a NIfTI-1 volume)")
     shapes = parser.add_argument_group("the surface (one kind)")
     shapes.add_argument("--sphere", action="append", default=[], metavar="X,Y,Z,R",
                         type=lambda t: numbers(t, 4, "--sphere"),
@@ -198,17 +202,44 @@ def labels_distance(shape, name, labels, spacing, origin):
     return np.where(mask, 0.5 - to_outside, to_inside - 0.5)
 
 
+def volume_ending(path):
+    """'.nii' or '.nii.gz' when `path` names a NIfTI-1 volume, else ''."""
+    for ending in (".nii.gz", ".nii"):
+        if path.endswith(ending):
+            return ending
+    return ""
+
+
+def save_volume(path, values):
+    """`values` as a NIfTI-1 volume of 32-bit floats at the grid's geometry:
+    voxel (i, j, k) at mesh coordinates (-1.5, -1.5, -1.5) + (i, j, k) / 2."""
+    import numpy as np
+    try:
+        import nibabel
+    except ImportError as error:
+        raise Refusal(f"{path}: writing a NIfTI-1 volume needs nibabel (Debian "
+                      f"python3-nibabel): {error}")
+    affine = np.diag([0.5, 0.5, 0.5, 1.0])
+    affine[:3, 3] = -1.5
+    nibabel.save(nibabel.Nifti1Image(values.astype(np.float32), affine), path)
+
+
 def write_grid(path, values):
     """Writes `values` (indexed [i, j, k], in grid units) as tetclean reads a
-    level-set file: x fastest, one line per row of x. The file is written
-    beside `path` and renamed over it once complete."""
+    level-set file: x fastest, one line per row of x, or a NIfTI-1 volume.
+    The file is written beside `path` and renamed over it once complete."""
     import numpy as np
-    rows = np.ascontiguousarray(values.transpose(2, 1, 0)).reshape(-1, values.shape[0])
     folder = os.path.dirname(os.path.abspath(path))
-    handle, temporary = tempfile.mkstemp(dir=folder, prefix=".make_level_set.")
+    ending = volume_ending(path)
+    handle, temporary = tempfile.mkstemp(dir=folder, prefix=".make_level_set.", suffix=ending)
     try:
-        with os.fdopen(handle, "w") as file:
-            np.savetxt(file, rows, fmt="%g", delimiter=" ")
+        if ending:
+            os.close(handle)
+            save_volume(temporary, values)
+        else:
+            rows = np.ascontiguousarray(values.transpose(2, 1, 0)).reshape(-1, values.shape[0])
+            with os.fdopen(handle, "w") as file:
+                np.savetxt(file, rows, fmt="%g", delimiter=" ")
         os.chmod(temporary, 0o666 & ~current_umask())
         os.replace(temporary, path)
     except BaseException:

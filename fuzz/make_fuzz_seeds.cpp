@@ -367,6 +367,18 @@ int main(int argc, char** argv) {
                  byte(3 | 32 | 128) + byte(100) + series);
             seed("fuzz_gzip_reader", name + "-cut", byte(1 | 8) + byte(200) + plain);
             seed("fuzz_gzip_reader", name + "-gzip", byte(4) + byte(0) + gzip(series));
+            // A 6 x 5 x 2 grid: the block itself, compressed, scaled, as a
+            // series, and with a transform that is not the grid's.
+            const std::string shape = byte(5) + byte(4) + byte(1);
+            std::string scaled = plain, moved = plain;
+            scaled.replace(112, 8, raw<float>(0.25f, big) + raw<float>(-3.0f, big));
+            moved.replace(254, 2, raw<std::int16_t>(1, big));
+            moved.replace(280, 4, raw<float>(2.0f, big));
+            seed("fuzz_level_set_volume", name, shape + plain);
+            seed("fuzz_level_set_volume", name + "-gzip", shape + gzip(plain));
+            seed("fuzz_level_set_volume", name + "-scaled", shape + scaled);
+            seed("fuzz_level_set_volume", name + "-series-2", shape + series);
+            seed("fuzz_level_set_volume", name + "-moved", shape + moved);
         }
     }
 

@@ -7,7 +7,7 @@
 #
 #   fuzz/smoke.sh [seconds per target] [target ...]
 #
-# Default: 60 seconds for each of the nine targets. The corpora, logs and
+# Default: 60 seconds for each of the ten targets. The corpora, logs and
 # any findings stay in build/fuzz/smoke/, which each run starts afresh; with
 # FUZZ_WORK set to another folder, the corpora there are kept and grown
 # from one run to the next (for long runs).
@@ -18,7 +18,8 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_parameters fuzz_nodes fuzz_elements fuzz_level_set fuzz_tetclean_run
+    targets=(fuzz_parameters fuzz_nodes fuzz_elements fuzz_level_set fuzz_level_set_volume
+             fuzz_tetclean_run
              fuzz_analyze_reader fuzz_analyze_round_trip fuzz_nifti_reader fuzz_gzip_reader)
 fi
 
@@ -36,6 +37,7 @@ max_len() {
         fuzz_parameters) echo 512 ;;
         fuzz_tetclean_run) echo 12000 ;;
         fuzz_level_set) echo 6000 ;;
+        fuzz_level_set_volume) echo 6000 ;;
         *) echo 4096 ;;
     esac
 }

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The command line both programs take: options first, then the file names.
-//
-//   program [OPTION]... FILE...
-//
-// Options are GNU-style: "--name", "--name VALUE" or "--name=VALUE", and a
-// short form "-q" where one exists. Every argument before the file names
-// that starts with '-' is an option; "--" ends the options, so a file name
-// may start with '-'. Both programs take -q/--quiet, -h/--help and
-// --version besides their own options.
+// The command line both programs take, read as GNU tools read theirs:
+// options anywhere among the file names, "--name=VALUE", unambiguous
+// abbreviations, bundled short forms, and "--" ending the options.
 #pragma once
 
 #include <span>
@@ -35,10 +29,9 @@ struct Program {
     const char* summary;      // what it does, a line or two, for --help
     const char* usage_words;  // the file names as the usage line shows them, with a leading blank
     std::span<const FileArgument> files;
-    std::span<const Option> options;  // the program's own
+    std::span<const Option* const> options;  // the program's own, in the order --help lists them
 };
 
-// The options that every program takes.
 inline constexpr Option quiet_option{"quiet", 'q', nullptr,
                                      "no progress lines; errors still go to standard error"};
 inline constexpr Option help_option{"help", 'h', nullptr, "print this help and exit"};
@@ -46,28 +39,24 @@ inline constexpr Option version_option{"version", 0, nullptr, "print the version
 
 struct CommandLine {
     enum class Action { run, help, version, bad_option } action = Action::run;
-    // The options given, in order, each with its value ("" for a flag).
+    // In order, each with its value ("" for a flag).
     std::vector<std::pair<const Option*, std::string>> options;
-    std::vector<char*> files;  // the arguments after the options
+    std::vector<char*> files;  // the other arguments, in order
     std::string problem;       // for bad_option: "unrecognised option '--bogus'"
 
     bool has(const Option& option) const;
+    // The value given last, or null.
+    const std::string* value(const Option& option) const;
 };
 
-// Reads argv[1..argc-1]. The first -h/--help or --version decides the action,
-// whatever follows; an unknown option, or one without its value, is
-// bad_option.
+// The first --help or --version decides the action, whatever follows; the
+// first bad option makes it bad_option. May be called any number of times.
 CommandLine parse_command_line(int argc, char** argv, const Program& program);
 
-// GNU-style help on standard output: usage, what the program does, one line
-// per file and per option, and where the manual page is.
 void print_help(const Program& program, const char* invoked_as);
 
-// "<name> (levelset_prep) <version>", then the copyright and licence lines.
 void print_version(const Program& program);
 
-// "<name>: <problem>" and "Try '<name> --help' for more information." on
-// standard error.
 void print_bad_option(const Program& program, std::string_view problem);
 
 }  // namespace levelset_prep::console

@@ -6,6 +6,7 @@
 
 #include "console.hpp"
 #include "last_resort.hpp"
+#include "process_setup.hpp"
 #include "thread_count.hpp"
 
 namespace levelset_prep::console {
@@ -15,7 +16,7 @@ int run_program(int argc, char** argv, const ProgramMain& steps) {
     const char* invoked_as = argc > 0 ? argv[0] : program.name;
     // Even reading the command line takes memory; until the file names are
     // known, a failure names the first argument.
-    guard_against_termination(program.name, argc > 1 ? argv[1] : invoked_as);
+    prepare_process(program.name, argc > 1 ? argv[1] : invoked_as);
     const CommandLine line = parse_command_line(argc, argv, program);
     switch (line.action) {
         case CommandLine::Action::help:

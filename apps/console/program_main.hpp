@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The steps every program's main takes around its run.
-//
-// run_program() answers --help and --version, sets quiet mode, refuses a bad
-// option, works out the thread count, checks that enough file names were
-// given, and then runs the program behind the safety nets: an exception that
-// escapes the run still ends it with one error line and status 1, and
-// unwinding removes its temporary files; one that could not even be thrown
-// ends in std::terminate, which does the same (last_resort.hpp).
+// The steps every program's main takes around its run: the process setup,
+// --help and --version, the options, the thread count, the file count, and
+// the run behind a net that turns any exception into one error line and
+// status 1.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -20,14 +16,11 @@ struct ProgramMain {
     const Program& program;
     std::size_t file_count;  // file names a run needs
     int most_threads;        // threads its work can keep busy
-    // A progress line said before any option is looked at, so that it
-    // stands even before the lines of a refused option; null for none.
+    // Said before any option is looked at, even a refused one; may be null.
     const char* first_line = nullptr;
-    // Checks the program's own options: false, with `problem` set, refuses
-    // the command line as a bad option. Null when every value is taken.
+    // False, with `problem` set, for a bad value; may be null.
     std::function<bool(const CommandLine& line, std::string& problem)> check_options;
-    // The run itself, given the command line and the thread count; returns
-    // the exit status.
+    // Returns the exit status.
     std::function<int(const CommandLine& line, int threads)> run;
 };
 

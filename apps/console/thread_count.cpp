@@ -15,7 +15,6 @@
 namespace levelset_prep::console {
 namespace {
 
-// The value as a count, or 0 when it is not a whole number of 1 or more.
 int thread_value(const std::string& text) {
     std::int32_t value = 0;
     if (textio::scan_number(text, value) != textio::ScanStatus::ok || value < 1) return 0;
@@ -36,13 +35,7 @@ ThreadCount choose_threads(const CommandLine& line, const char* variable, unsign
                            int most) {
     ThreadCount count;
     int wanted = hardware == 0 ? 1 : static_cast<int>(hardware < 1024 ? hardware : 1024);
-    const std::string* given = nullptr;
-    for (const auto& option : line.options) {
-        // A program's table holds its own copy of the option.
-        if (std::string_view(option.first->name) == threads_option.name) {
-            given = &option.second;  // the last one counts
-        }
-    }
+    const std::string* given = line.value(threads_option);  // the last one counts
     if (given != nullptr) {
         count.source = ThreadCount::Source::option;
         wanted = thread_value(*given);

@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: MIT
-// How many threads a run uses.
-//
-// --threads N sets the count; without it the environment variable
-// LEVELSET_PREP_THREADS does (set but empty counts as not set); without
-// either, the machine's hardware threads. The option wins over the variable,
-// whose value is then not looked at. N is a whole number, 1 or more; a
-// program never uses more threads than its work can keep busy (`most`), so a
-// larger N is taken as `most`. 1 runs every step on the main thread, in the
-// order the programs always ran them.
+// How many threads a run uses: --threads N, else LEVELSET_PREP_THREADS
+// (empty counts as unset, and it is not looked at when the option is
+// given), else the hardware threads; at most `most`. 1 runs every step on
+// the main thread.
 #pragma once
 
 #include <string>
@@ -28,16 +23,12 @@ struct ThreadCount {
     bool ok() const { return problem.empty(); }
 };
 
-// The count from the command line, the variable's value (null when it is not
-// set) and the machine's hardware threads (0 when unknown, taken as 1).
+// `variable` is null when unset; `hardware` 0 when unknown, taken as 1.
 ThreadCount choose_threads(const CommandLine& line, const char* variable, unsigned hardware,
                            int most);
 
-// The same with the process's environment and std::thread::hardware_concurrency().
 ThreadCount choose_threads(const CommandLine& line, int most);
 
-// A refused count on standard error: for the option, the bad-option lines;
-// for the variable, "<name>: LEVELSET_PREP_THREADS: <problem>".
 void print_thread_problem(const Program& program, const ThreadCount& count);
 
 }  // namespace levelset_prep::console

@@ -90,6 +90,18 @@ const Tool tetclean{"tetclean",
                                                         o[1],      "ls.txt", "params.txt"};
                     }};
 
+// tetclean with a .vtu file and a report besides the mesh.
+const Tool tetclean_more{"tetclean",
+                         TETCLEAN_PATH,
+                         tetclean.inputs,
+                         tetclean.input_names,
+                         4,
+                         [](const std::vector<std::string>& o) {
+                             return std::vector<std::string>{
+                                 "--vtu",  o[2], "--report", o[3],     "in.node",
+                                 "in.ele", o[0], o[1],       "ls.txt", "params.txt"};
+                         }};
+
 const Tool voxdump{
     "voxdump",
     VOXDUMP_PATH,
@@ -103,7 +115,7 @@ const Tool voxdump{
         return std::vector<std::string>{"v", o[0], o[1], o[2]};
     }};
 
-const Tool* const both_tools[] = {&tetclean, &voxdump};
+const Tool* const both_tools[] = {&tetclean, &tetclean_more, &voxdump};
 
 // A folder for one program run inside the test's own folder, which also
 // holds the run's log.
@@ -152,7 +164,7 @@ TEST(Outputs, SignalsRemoveTemporaryFilesAndEndTheRun) {
 // blocks, whose failure must read as any other write's.
 void write_large_inputs(const Tool& tool, const fs::path& dir) {
     tool.write_inputs(dir);
-    if (&tool == &tetclean) {
+    if (&tool != &voxdump) {
         std::string nodes = "3000 3\n", tets = "2997 4 1\n";
         for (int i = 1; i <= 3000; ++i)
             nodes += std::to_string(i) + " " + std::to_string(i) + " 0 0\n";
@@ -234,6 +246,8 @@ TEST(Outputs, LinksAndLongNames) {
     const Case cases[] = {
         {&tetclean, {"dangling", longest}},
         {&tetclean, {longest, "linked"}},
+        {&tetclean_more, {"o.node", "o.ele", "dangling", longest}},
+        {&tetclean_more, {"o.node", "linked", "o.vtu", longest}},
         {&voxdump, {"dangling", "linked", longest}},
     };
     // clang-format on
@@ -383,8 +397,10 @@ TEST(Outputs, ReplacedInputsAreFlushedFirst) {
         {&tetclean, {"o.node", "o.ele"}, "RR"},
         {&tetclean, {"in.node", "in.ele"}, "FRFFRF"},
         {&tetclean, {"o.node", "in.ele"}, "RFRF"},
+        // The .vtu file and the report may not replace an input.
+        {&tetclean_more, {"in.node", "in.ele", "o.vtu", "o.json"}, "FRFFRFRR"},
+        // voxdump refuses an output over its input, so it never flushes.
         {&voxdump, {"a", "s", "r"}, "RRR"},
-        {&voxdump, {"a", "v.img", "r"}, "RFRFR"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -434,6 +450,10 @@ TEST(Outputs, MemoryLimits) {
         {&tetclean, MAKE_WORKLOAD_PATH, {".", "0.02"},
          {"mesh.node", "mesh.ele", "out.node", "out.ele", "levelset.txt", "params.txt"},
          {"out.node", "out.ele"}},
+        {&tetclean_more, MAKE_WORKLOAD_PATH, {".", "0.02"},
+         {"--vtu", "out.vtu", "--report", "out.json", "mesh.node", "mesh.ele", "out.node", "out.ele",
+          "levelset.txt", "params.txt"},
+         {"out.node", "out.ele", "out.vtu", "out.json"}},
         {&voxdump, MAKE_VOLUME_WORKLOAD_PATH, {".", "64", "64", "40"}, {"float_le", "a", "s", "r"},
          {"a", "s", "r"}},
     };

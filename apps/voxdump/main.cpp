@@ -1,22 +1,11 @@
 // SPDX-License-Identifier: MIT
-// voxdump: loads a segmented volume stored as an Analyze 7.5 header/image
-// pair or a NIfTI-1 file (.nii, .nii.gz) and writes it as three text files:
-// the voxel values, the grid dimensions and the voxel spacings.
-//
-//   voxdump [OPTION]... segmented_image_file ascii_image_file ascii_size_file
-//           ascii_resolution_file
-//
-// --volume N writes volume N of a 4-D series; --signed-16bit reads
-// datatype 4 as signed.
-//
-// The main only sequences the steps and reports them; reading is in the
-// analyze library, the file contents in text_outputs. A failed read or write
-// leaves none of the three files behind and ends with status 1. Notices on
-// what a NIfTI-1 file means that its text does not show (nifti_notices.hpp)
-// follow a good run on standard error.
+// voxdump: writes a volume of an Analyze pair or a NIfTI-1 file as three text
+// files (values, dimensions, spacings), all of them or none. This file only
+// sequences the steps and reports them.
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,14 +41,12 @@ const console::FileArgument file_arguments[] = {
     {"ascii_resolution_file", "receives the three voxel spacings"},
 };
 
-const console::Option program_options[] = {
-    {"volume", 0, "N", "write volume N (from 1) of a 4-D series; default 1"},
-    {"signed-16bit", 0, nullptr, "read datatype 4 as signed (-32768 to 32767)"},
-    console::threads_option,
-};
-// The command line names an option by its entry in the table.
-const console::Option& volume_option = program_options[0];
-const console::Option& signed_option = program_options[1];
+constexpr console::Option volume_option{"volume", 0, "N",
+                                        "write volume N (from 1) of a 4-D series; default 1"};
+constexpr console::Option signed_option{"signed-16bit", 0, nullptr,
+                                        "read datatype 4 as signed (-32768 to 32767)"};
+constexpr const console::Option* program_options[] = {&volume_option, &signed_option,
+                                                      &console::threads_option};
 
 const console::Program program{
     "voxdump",
@@ -71,8 +58,8 @@ const console::Program program{
     program_options,
 };
 
-// The text image is formatted in slices, one a thread, and written in order
-// by one thread at a time; beyond four threads the writing is the limit.
+// Slices are written in order by one thread at a time; beyond four threads
+// the writing is the limit.
 constexpr int most_threads = 4;
 
 using console::say;
@@ -82,8 +69,6 @@ int fail(const textio::Error& error) {
     return 1;
 }
 
-// Writes one text file into a temporary beside its target; the caller
-// commits it once all three are complete.
 template <typename Put>
 textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, Put put) {
     if (auto problem = out.open(name)) return problem;
@@ -91,8 +76,6 @@ textio::MaybeError write_text(textio::OutputFile& out, const std::string& name, 
     return out.finish();
 }
 
-// The reader's options from the command line; false, with `problem` set,
-// for a --volume that is not a whole number from 1.
 bool read_options(const console::CommandLine& line, ReadOptions& options, std::string& problem) {
     options.signed_16bit = line.has(signed_option);
     for (const auto& [option, value] : line.options) {
@@ -108,9 +91,7 @@ bool read_options(const console::CommandLine& line, ReadOptions& options, std::s
     return true;
 }
 
-// A series read without --volume gives its first volume; say so, except
-// for an uncompressed pair, which was read so before series were and keeps
-// its console lines.
+// Not for an uncompressed pair, whose console lines scripts rely on.
 void note_first_volume(const std::string& name, const analyze_header& header) {
     const std::int64_t volumes = series_length(header);
     if (volumes < 2) return;
@@ -123,102 +104,125 @@ void note_first_volume(const std::string& name, const analyze_header& header) {
                                                       " was written; --volume N writes another"));
 }
 
-// After the note on the volume, as they speak of the values of the volume
-// written: what a NIfTI-1 file means that its text does not show.
+// Before anything is read.
+textio::MaybeError check_names(char* const* names) {
+    if (const char* name = console::overlong_argument(names, 4)) {
+        return textio::file_error(textio::shortened_name(name),
+                                  "file name is longer than 3999 characters");
+    }
+    return textio::check_output_names({{"ascii_image_file", names[1]},
+                                       {"ascii_size_file", names[2]},
+                                       {"ascii_resolution_file", names[3]}});
+}
+
+// After the note on the volume, as they speak of the values written.
 void print_notices(const std::string& name, const std::vector<std::string>& notices) {
     for (const std::string& notice : notices) {
         console::print_error("voxdump", textio::file_error(name, notice));
     }
 }
 
-int run(char* const* names, const ReadOptions& options, bool volume_chosen, int threads) {
-    if (const char* name = console::overlong_argument(names, 4)) {
-        return fail(textio::file_error(textio::shortened_name(name),
-                                       "file name is longer than 3999 characters"));
-    }
-    if (auto problem = textio::check_output_names({{"ascii_image_file", names[1]},
-                                                   {"ascii_size_file", names[2]},
-                                                   {"ascii_resolution_file", names[3]}})) {
-        return fail(*problem);
-    }
-    const std::string image_input_file = names[0];
-    const std::string image_output_file = names[1];
-    const std::string size_file = names[2];
-    const std::string resolution_file = names[3];
+struct VolumeInput {
+    std::string name;
+    bool nifti = false;
+    std::optional<PairNames> pair;
+};
 
-    const bool nifti = names_nifti_file(image_input_file);
-    const std::optional<PairNames> pair = pair_names(image_input_file);
-    if (!nifti && !pair) {
-        return fail(textio::file_error(textio::shortened_name(image_input_file),
-                                       "header or image file name would be longer than 1023 "
-                                       "characters"));
-    }
+// No output may name these; a pair's image file is looked up on the disk.
+std::vector<std::string> files_read(const VolumeInput& input) {
+    return input.nifti ? std::vector<std::string>{input.name}
+                       : std::vector<std::string>{input.pair->header, pair_image_file(*input.pair)};
+}
 
-    auto image = std::make_unique<analyze_image>();
-    const ReadResult read = nifti ? read_nifti_image(image_input_file, *image, options)
-                                  : read_analyze_image(image_input_file, *image, options);
+textio::MaybeError refuse_outputs_over_inputs(char* const* names,
+                                              const std::vector<std::string>& read) {
+    const textio::NamedOutput outputs[] = {{"ascii_image_file", names[1]},
+                                           {"ascii_size_file", names[2]},
+                                           {"ascii_resolution_file", names[3]}};
+    std::vector<textio::NamedInput> inputs;
+    for (const std::string& name : read) inputs.push_back({"segmented_image_file", name});
+    return textio::check_inputs_kept(outputs, inputs);
+}
+
+textio::MaybeError read_volume(const VolumeInput& input, const ReadOptions& options,
+                               analyze_image& image) {
+    const ReadResult read = input.nifti ? read_nifti_image(input.name, image, options)
+                                        : read_analyze_image(input.name, image, options);
     if (read.ok()) {
         char line[64] = "max_intensity = ";
-        *textio::format_general(line + std::strlen(line), image->max_intensity) = '\0';
+        *textio::format_general(line + std::strlen(line), image.max_intensity) = '\0';
         say(line);
     }
     say("img read");
     char status_line[textio::max_number_chars + 1];
     *textio::format_int(status_line, status_number(read.status)) = '\0';
     say(status_line);
-    if (!read.ok()) return fail(*read.error);
+    return read.ok() ? std::nullopt : read.error;
+}
 
+textio::MaybeError write_outputs(char* const* names, const analyze_image& image,
+                                 const std::vector<std::string>& inputs, int threads,
+                                 AsciiImageCounts& counts) {
     textio::OutputFile image_out, size_out, resolution_out;
-    const analyze_header& header = image->header;
-    AsciiImageCounts counts;
-    if (auto problem = write_text(image_out, image_output_file, [&](textio::OutputFile& out) {
-            counts = put_ascii_image(out, *image, threads);
+    const analyze_header& header = image.header;
+    if (auto problem = write_text(image_out, names[1], [&](textio::OutputFile& out) {
+            counts = put_ascii_image(out, image, threads);
         })) {
-        return fail(*problem);
+        return problem;
     }
-    if (auto problem = write_text(size_out, size_file,
+    if (auto problem = write_text(size_out, names[2],
                                   [&](textio::OutputFile& out) { put_size_line(out, header); })) {
-        return fail(*problem);
+        return problem;
     }
-    if (auto problem = write_text(resolution_out, resolution_file, [&](textio::OutputFile& out) {
+    if (auto problem = write_text(resolution_out, names[3], [&](textio::OutputFile& out) {
             put_resolution_line(out, header);
         })) {
-        return fail(*problem);
+        return problem;
     }
     textio::OutputFile* const outputs[] = {&image_out, &size_out, &resolution_out};
-    const std::vector<std::string> inputs =
-        nifti ? std::vector<std::string>{image_input_file}
-              : std::vector<std::string>{pair->header, pair_image_file(*pair)};
-    if (auto problem = textio::commit_outputs(outputs, inputs)) return fail(*problem);
-    if (!volume_chosen) note_first_volume(image_input_file, header);
-    if (nifti) print_notices(image_input_file, nifti_notices(nifti_facts(header, options, counts)));
+    return textio::commit_outputs(outputs, inputs);
+}
+
+int run(char* const* names, const ReadOptions& options, bool volume_chosen) {
+    if (auto problem = check_names(names)) return fail(*problem);
+    const VolumeInput input{names[0], names_nifti_file(names[0]), pair_names(names[0])};
+    if (!input.nifti && !input.pair) {
+        return fail(textio::file_error(textio::shortened_name(input.name),
+                                       "header or image file name would be longer than 1023 "
+                                       "characters"));
+    }
+    const std::vector<std::string> inputs = files_read(input);
+    if (auto problem = refuse_outputs_over_inputs(names, inputs)) return fail(*problem);
+    auto image = std::make_unique<analyze_image>();
+    if (auto problem = read_volume(input, options, *image)) return fail(*problem);
+    AsciiImageCounts counts;
+    if (auto problem = write_outputs(names, *image, inputs, options.threads, counts)) {
+        return fail(*problem);
+    }
+    if (!volume_chosen) note_first_volume(input.name, image->header);
+    if (input.nifti) {
+        print_notices(input.name, nifti_notices(nifti_facts(image->header, options, counts)));
+    }
     return 0;
-}
-
-bool check_options(const console::CommandLine& line, std::string& problem) {
-    ReadOptions options;
-    return read_options(line, options, problem);
-}
-
-// The run as the command line asks for it, once its options were checked.
-int run_command_line(const console::CommandLine& line, int threads) {
-    ReadOptions options;
-    std::string problem;
-    read_options(line, options, problem);
-    options.threads = threads;
-    return run(line.files.data(), options, line.has(volume_option), threads);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    ReadOptions options;  // the check fills them in, the run reads them
     const console::ProgramMain steps{
         .program = program,
         .file_count = 4,
         .most_threads = most_threads,
         .first_line = "program started",
-        .check_options = check_options,
-        .run = run_command_line,
+        .check_options = [&options](
+                             const console::CommandLine& line,
+                             std::string& problem) { return read_options(line, options, problem); },
+        .run =
+            [&options](const console::CommandLine& line, int threads) {
+                options.threads = threads;
+                return run(line.files.data(), options, line.has(volume_option));
+            },
     };
     return console::run_program(argc, argv, steps);
 }

@@ -14,15 +14,13 @@ std::string shown(float value) {
     return text;
 }
 
-// "26 stored 16-bit values are" and "1 stored 16-bit value is": `one`
-// and `many` are the two forms of the words that follow the count.
+// "1 stored 16-bit value is", "26 stored 16-bit values are".
 std::string counted(std::int64_t count, const char* one, const char* many) {
     return std::to_string(count) + (count == 1 ? one : many);
 }
 
-// A slope neither 0 nor 1, or an offset not 0. A value that is not finite
-// scales nothing: NIfTI-1 readers take it as unset, and some writers store
-// NaN in both fields of a file they do not scale.
+// A value that is not finite scales nothing: readers take it as unset, and
+// some writers store NaN in both fields of a file they do not scale.
 bool scales(const analyze::NiftiScaling& scaling) {
     const bool slope =
         std::isfinite(scaling.slope) && scaling.slope != 0.0f && scaling.slope != 1.0f;

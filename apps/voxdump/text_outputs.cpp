@@ -14,12 +14,9 @@ namespace {
 
 constexpr std::size_t widest = 12;  // "-2147483648 "
 
-// Samples [first, last) as text from `text` on, counted into `counts`;
-// returns the end. ascii_value's test is spelt out so that the count of
-// what it marks costs nothing beside the mark itself; values from 32768
-// are counted only when `count_high`, as that costs a test a value. The
-// counts stay in registers over the loop: the slices of one image are
-// formatted on several threads, each into a record of its own.
+// ascii_value's test is spelt out so that counting what it marks costs
+// nothing more; values from 32768 cost a test each, hence `count_high`.
+// Counts stay in registers, each slice with a record of its own.
 template <bool count_high>
 char* format_samples(char* text, const float* samples, std::int64_t first, std::int64_t last,
                      AsciiImageCounts& counts) {
@@ -50,19 +47,16 @@ char* format_samples(char* text, const float* samples, std::int64_t first, std::
 }  // namespace
 
 AsciiImageCounts put_ascii_image(textio::OutputFile& out, const analyze_image& image, int threads) {
-    // Index order is x fastest, then y, then z: the file order of the samples.
     const std::int64_t n = analyze::voxel_count(image.header);
     const float* samples = image.data.get();
 
-    // Slices of text small enough to stay in the cache between formatting
-    // and writing.
+    // Small enough to stay in the cache between formatting and writing.
     constexpr std::int64_t slice = std::int64_t{1} << 16;
     const std::int64_t slices = (n + slice - 1) / slice;
     // No value lies above the largest, and a NaN is not from 32768.
     const bool count_high = !(image.max_intensity < 32768.0f);
     AsciiImageCounts counts;
     if (threads > 1 && slices > 1) {
-        // A record a slice: each slice is formatted by one thread, once.
         std::vector<AsciiImageCounts> slice_counts(static_cast<std::size_t>(slices));
         const textio::SlicedText text{
             &out, slices, [&](char* buffer, std::int64_t k) {
@@ -91,7 +85,7 @@ AsciiImageCounts put_ascii_image(textio::OutputFile& out, const analyze_image& i
 
 namespace {
 
-// "a b c\n", each value written by `put_value`.
+// "a b c\n".
 template <typename Value, typename PutValue>
 void put_triple(textio::OutputFile& out, const Value* values, PutValue put_value) {
     for (int i = 0; i < 3; ++i) {

@@ -174,6 +174,35 @@ def check_refusals():
         fail("--help", run.stdout)
 
 
+def check_volume_outputs():
+    """The sphere as a NIfTI-1 volume: float32 at the grid's affine, the text's
+    values to its six digits, and tetclean cleans the mesh as from the text."""
+    try:
+        import nibabel
+    except ImportError:
+        print("the NIfTI-1 outputs skipped: no nibabel")
+        return
+    text = os.path.join(WORK, "sphere.txt")
+    affine = np.diag([0.5, 0.5, 0.5, 1.0])
+    affine[:3, 3] = -1.5
+    for name in ("sphere.nii", "sphere.nii.gz"):
+        made = os.path.join(WORK, name)
+        run = make("--sphere", "6,6,6,3", PARAMETERS, made)
+        if run.returncode != 0 or run.stderr:
+            fail(name, run.stderr)
+        volume = nibabel.load(made)
+        got = np.asarray(volume.dataobj)
+        if got.dtype != np.float32 or got.shape != (56, 56, 56):
+            fail(name, f"{got.dtype} {got.shape}, not float32 56 x 56 x 56")
+        if not np.array_equal(volume.affine, affine):
+            fail(name, f"affine {volume.affine.tolist()}")
+        written = values(text).reshape(56, 56, 56).transpose(2, 1, 0)
+        if np.max(np.abs(got - written) / np.maximum(np.abs(written), 1e-3)) > 5e-6:
+            fail(name, "values other than the text's")
+        if clean(made) != clean(text):
+            fail(name, "tetclean cleans the mesh differently from the text")
+
+
 def main():
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(WORK)
@@ -181,7 +210,9 @@ def main():
     check_grid_shapes()
     check_labelled_volume()
     check_refusals()
-    print("make_level_set.py: the sphere, grid shapes, labelled volumes and refusals hold")
+    check_volume_outputs()
+    print("make_level_set.py: the sphere, grid shapes, labelled volumes, refusals and NIfTI-1 "
+          "outputs hold")
 
 
 main()

@@ -6,7 +6,8 @@
 // (analyze_names.hpp), byte order (byte_order.hpp), the header file alone
 // (analyze_header_file.hpp), reading a pair into a float volume
 // (analyze_reader.hpp), reading a NIfTI-1 file, plain or gzip-compressed
-// (nifti_reader.hpp), byte masks (byte_image_files.hpp),
+// (nifti_reader.hpp) or into memory the caller holds (nifti_volume.hpp),
+// byte masks (byte_image_files.hpp),
 // writing samples in a header's type (analyze_writer.hpp) and the statuses
 // they return (analyze_status.hpp).
 #pragma once
@@ -20,3 +21,4 @@
 #include <levelset_prep/analyze/byte_image_files.hpp>
 #include <levelset_prep/analyze/byte_order.hpp>
 #include <levelset_prep/analyze/nifti_reader.hpp>
+#include <levelset_prep/analyze/nifti_volume.hpp>

@@ -60,8 +60,7 @@ bool has_nifti_ending(std::string_view name) {
 bool names_nifti_file(std::string_view name) {
     if (!has_nifti_ending(name)) return false;
     if (!no_such_file(std::string(name))) return true;
-    // A name too long for a pair was refused as such before NIfTI-1 files
-    // were read, and still is.
+    // A name too long for a pair stays a pair's, refused as such.
     std::string header;
     return make_hdr_name(header, name) && no_such_file(header);
 }

@@ -15,11 +15,8 @@ namespace {
 
 using detail::SamplePlan;
 
-// The volume to read, from the header alone: 2 when the count does not fit
-// 32 bits, 4 for an unaccepted datatype, 10 for a volume outside the
-// series. Nothing is allocated here: an unaccepted datatype is refused
-// before any buffer, and the samples' buffer waits for the image file (see
-// volume_samples.hpp).
+// From the header alone, so nothing is allocated here: the samples' buffer
+// waits for the image file.
 ReadStatus plan_pair_volume(const analyze_header& header, bool swap, const ReadOptions& options,
                             SamplePlan& plan) {
     std::int16_t datatype = header.datatype;

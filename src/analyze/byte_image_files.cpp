@@ -24,7 +24,6 @@ bool image_file_exists(std::string_view name) {
 
 namespace {
 
-// Everything after the header, which `image` holds in the machine's order.
 ReadStatus read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
     image.data.reset();
     if (image.header.datatype != datatype_unsigned_char) return ReadStatus::unsupported_datatype;
@@ -47,7 +46,6 @@ ReadStatus read_byte_samples(analyze_byte_image& image, std::FILE* ifile) {
     return ReadStatus::ok;
 }
 
-// The sample count must fit a 32-bit signed integer.
 bool count_fits(const analyze_header& header) {
     return voxel_count(header) <= std::numeric_limits<std::int32_t>::max();
 }

@@ -17,8 +17,7 @@
 namespace levelset_prep::analyze::detail {
 namespace {
 
-// `range` after seeing `values` one at a time, in file order. Each select
-// is one min or max instruction with the strict test's result.
+// Each select is one min or max instruction with the strict test's result.
 SampleRange see_each(SampleRange range, const float* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const float value = values[i];
@@ -28,15 +27,11 @@ SampleRange see_each(SampleRange range, const float* values, std::size_t count) 
     return range;
 }
 
-// The same, sixteen samples a step. One running value carries a chain of
-// dependent min and max instructions through every sample; sixteen lanes,
-// each ranging every sixteenth sample with the same strict tests, keep the
-// processor busy, and the lanes are then ranged in turn. Only which of equal
-// values wins can differ, and equal floats are equal bits except for the two
-// zeros: where a zero becomes the new extreme, the first zero of `values` is
-// the one that one-at-a-time ranging keeps. Kept out of line: inlined next
-// to the reads, the range lives across library calls and the compiler keeps
-// it in memory.
+// Sixteen lanes break the chain of dependent min and max instructions; the
+// lanes are then ranged in turn. Only which of equal values wins can differ,
+// which matters for the two zeros only: where a zero becomes the extreme,
+// the first zero of `values` is kept, as one-at-a-time ranging does. Out of
+// line, or the compiler keeps the range in memory across library calls.
 [[gnu::noinline]] SampleRange see(SampleRange range, const float* values, std::size_t count) {
 #if defined(__SSE2__)
     constexpr std::size_t lanes = 16;
@@ -84,8 +79,6 @@ void swap_bytes_64(std::uint64_t& value) {
     value = (std::uint64_t{low} << 32) | high;
 }
 
-// Reads `count` samples of type Sample into a chunk buffer, converts each
-// with `convert` into `out` and records it in `range`.
 template <typename Sample, typename Convert>
 ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* out,
                                 SampleRange& range, Convert convert) {
@@ -109,13 +102,12 @@ ReadStatus read_integer_samples(ByteSource& source, std::size_t count, float* ou
     return ReadStatus::ok;
 }
 
-// Samples stored as the bytes of a Value, in this machine's order or, with
-// `swap`, the other; read as Stored, an unsigned type of the same size.
+// Read as Stored, an unsigned type of Value's size, swapped when `swap`.
 template <typename Stored, typename Value>
 ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out,
-                               SampleRange& range, bool swap) {
+                               SampleRange& range, bool swap, const SampleScaling* scaling) {
     static_assert(sizeof(Stored) == sizeof(Value));
-    return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+    const auto value = [=](Stored stored) {
         if constexpr (sizeof(Stored) == 2) {
             if (swap) swap_bytes_16(stored);
         } else if constexpr (sizeof(Stored) == 4) {
@@ -123,19 +115,34 @@ ReadStatus read_stored_samples(ByteSource& source, std::size_t count, float* out
         } else if constexpr (sizeof(Stored) == 8) {
             if (swap) swap_bytes_64(stored);
         }
-        return static_cast<float>(std::bit_cast<Value>(stored));
+        return std::bit_cast<Value>(stored);
+    };
+    if (scaling != nullptr) {
+        const double slope = scaling->slope, inter = scaling->inter;
+        return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+            return static_cast<float>(slope * static_cast<double>(value(stored)) + inter);
+        });
+    }
+    return read_integer_samples<Stored>(source, count, out, range, [=](Stored stored) {
+        return static_cast<float>(value(stored));
     });
 }
 
-// Float samples go straight into `out` and are swapped there.
+// Float samples go straight into `out` and are swapped (and scaled) there.
 ReadStatus read_float_samples(ByteSource& source, std::size_t count, float* out, SampleRange& range,
-                              bool swap) {
+                              bool swap, const SampleScaling* scaling) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t wanted = std::min(count - done, chunk_bytes / sizeof(float));
         const std::size_t got = source.read(out + done, sizeof(float), wanted);
         if (swap) {
             for (std::size_t i = done; i < done + got; ++i) swap_bytes_32(out[i]);
+        }
+        if (scaling != nullptr) {
+            const double slope = scaling->slope, inter = scaling->inter;
+            for (std::size_t i = done; i < done + got; ++i) {
+                out[i] = static_cast<float>(slope * static_cast<double>(out[i]) + inter);
+            }
         }
         range = see(range, out + done, got);
         done += got;
@@ -195,31 +202,33 @@ std::optional<SampleType> nifti_sample_type(std::int16_t datatype, bool signed_1
 }
 
 ReadStatus convert_samples(ByteSource& source, SampleType type, bool swap, std::size_t count,
-                           float* out, SampleRange& range) {
+                           float* out, SampleRange& range, const SampleScaling* scaling) {
     switch (type) {
         case SampleType::u8:
-            return read_stored_samples<std::uint8_t, std::uint8_t>(source, count, out, range,
-                                                                   false);
+            return read_stored_samples<std::uint8_t, std::uint8_t>(source, count, out, range, false,
+                                                                   scaling);
         case SampleType::s8:
-            return read_stored_samples<std::uint8_t, std::int8_t>(source, count, out, range, false);
+            return read_stored_samples<std::uint8_t, std::int8_t>(source, count, out, range, false,
+                                                                  scaling);
         case SampleType::u16:
             return read_stored_samples<std::uint16_t, std::uint16_t>(source, count, out, range,
-                                                                     swap);
+                                                                     swap, scaling);
         case SampleType::s16:
-            return read_stored_samples<std::uint16_t, std::int16_t>(source, count, out, range,
-                                                                    swap);
+            return read_stored_samples<std::uint16_t, std::int16_t>(source, count, out, range, swap,
+                                                                    scaling);
         case SampleType::s32:
-            return read_stored_samples<std::uint32_t, std::int32_t>(source, count, out, range,
-                                                                    swap);
+            return read_stored_samples<std::uint32_t, std::int32_t>(source, count, out, range, swap,
+                                                                    scaling);
         case SampleType::u32:
             return read_stored_samples<std::uint32_t, std::uint32_t>(source, count, out, range,
-                                                                     swap);
+                                                                     swap, scaling);
         case SampleType::f64:
-            return read_stored_samples<std::uint64_t, double>(source, count, out, range, swap);
+            return read_stored_samples<std::uint64_t, double>(source, count, out, range, swap,
+                                                              scaling);
         case SampleType::f32:
             break;
     }
-    return read_float_samples(source, count, out, range, swap);
+    return read_float_samples(source, count, out, range, swap, scaling);
 }
 
 }  // namespace levelset_prep::analyze::detail

@@ -48,9 +48,8 @@ private:
     std::FILE* file_;
 };
 
-// Reads at its own offset and leaves the file's position alone, so that
-// several pieces of one file can be read at once. Like fread, it stops at
-// the end of the file or at the first failed read.
+// Reads at its own offset, leaving the file's position alone, so that pieces
+// of one file can be read at once.
 class PieceSource final : public ByteSource {
 public:
     PieceSource(int descriptor, std::uint64_t at) : descriptor_(descriptor), at_(at) {}
@@ -89,9 +88,23 @@ private:
     std::size_t left_;
 };
 
-// Passes over `bytes` of `file`: a seek where the file is known to hold
-// them, otherwise reading and dropping, so that only bytes that arrive
-// count. False when the file ends first.
+// Another source's bytes until `stop` is set, then none.
+class StoppingSource final : public ByteSource {
+public:
+    StoppingSource(ByteSource& source, const std::atomic<bool>* stop)
+        : source_(source), stop_(stop) {}
+    std::size_t read(void* out, std::size_t size, std::size_t count) override {
+        if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return 0;
+        return source_.read(out, size, count);
+    }
+
+private:
+    ByteSource& source_;
+    const std::atomic<bool>* stop_;
+};
+
+// Seeks only where the file is known to hold the bytes, so that only bytes
+// that arrive count.
 bool pass_over(std::FILE* file, std::uint64_t bytes) {
     const auto left = bytes_left(file);
     if (left && *left >= bytes &&
@@ -115,7 +128,6 @@ void attach(analyze_image& image, const SampleRange& range) {
     image.max_intensity = range.max;
 }
 
-// The status of compressed data that stopped giving bytes early.
 ReadStatus stopped(const GzipSource& source) {
     switch (source.fault()) {
         case GzipSource::Fault::none:
@@ -127,8 +139,7 @@ ReadStatus stopped(const GzipSource& source) {
     }
 }
 
-// The samples from data of unknown size: the buffer starts at a million
-// samples and doubles while samples keep arriving.
+// Data of unknown size: the buffer doubles while samples keep arriving.
 ReadStatus read_growing_volume(GzipSource& source, const SamplePlan& plan, analyze_image& image,
                                SampleRange& range) {
     std::size_t capacity = std::min<std::size_t>(plan.count, std::size_t{1} << 20);
@@ -161,20 +172,15 @@ struct Piece {
     ReadStatus status = ReadStatus::ok;
 };
 
-// The pieces `threads` threads read `count` samples in: as even as may be,
-// none smaller than least_piece; 1 means one thread reads them all.
 int piece_count(std::size_t count, int threads) {
     const std::size_t most = std::min<std::size_t>(
         count / least_piece, static_cast<std::size_t>(std::clamp(threads, 1, most_pieces)));
     return static_cast<int>(std::max<std::size_t>(most, 1));
 }
 
-// Reads the volume's samples, which start at byte `start` of the regular file
-// `descriptor`, in `pieces` pieces at once. The range is joined with the
-// same strict tests that one thread applies sample by sample, so the first of
-// equal extremes (a -0.0 before a 0.0) is still the one kept. A buffer
-// missing is reported before a short read, as one thread, which takes its
-// buffer before reading, would.
+// Ranges are joined with one thread's strict tests, so the first of equal
+// extremes (a -0.0 before a 0.0) is kept; a missing buffer is reported
+// before a short read, as one thread would.
 ReadStatus read_in_pieces(int descriptor, std::uint64_t start, const SamplePlan& plan, float* out,
                           SampleRange& range, int pieces) {
     std::array<Piece, most_pieces> piece;
@@ -225,7 +231,6 @@ ReadStatus read_in_pieces(int descriptor, std::uint64_t start, const SamplePlan&
     return status;
 }
 
-// The descriptor of `file` when it is a regular file, else -1.
 int regular_descriptor(std::FILE* file) {
     const int descriptor = fileno(file);
     struct stat status {};
@@ -297,9 +302,11 @@ ReadStatus read_plain_samples(std::FILE* file, const SamplePlan& plan, analyze_i
     return ReadStatus::ok;
 }
 
-ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
-                                   analyze_image& image) {
-    image.data.reset();
+namespace {
+
+// Inflates up to the volume's first sample: ok, or the status of data that
+// cannot hold the volume.
+ReadStatus reach_compressed_volume(GzipSource& source, const SamplePlan& plan) {
     const std::uint64_t through_volume = sum(plan.skip, volume_bytes(plan));
     const std::optional<std::uint64_t> most = source.most_left();
     if (most && through_volume > *most) {
@@ -308,32 +315,67 @@ ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
         source.drain(through_volume);
         return stopped(source);
     }
-    if (!source.skip(plan.skip)) return stopped(source);
+    return source.skip(plan.skip) ? ReadStatus::ok : stopped(source);
+}
 
+// After the samples were read with `status`: the rest of the data checked.
+ReadStatus finish_compressed(GzipSource& source, const SamplePlan& plan, ReadStatus status) {
+    if (status == ReadStatus::ok) {
+        if (source.drain(plan.after) > plan.after) return ReadStatus::excess_compressed_data;
+        if (source.fault() != GzipSource::Fault::none) return stopped(source);
+    } else if (status == ReadStatus::image_too_short) {
+        return stopped(source);
+    }
+    return status;
+}
+
+}  // namespace
+
+ReadStatus read_compressed_samples(GzipSource& source, const SamplePlan& plan,
+                                   analyze_image& image) {
+    image.data.reset();
+    const bool size_known = source.most_left().has_value();
+    if (const ReadStatus status = reach_compressed_volume(source, plan); status != ReadStatus::ok) {
+        return status;
+    }
     SampleRange range;
     ReadStatus status = ReadStatus::ok;
-    if (most) {
+    if (size_known) {
         image.data = textio::allocate_large<float>(plan.count);
         if (!image.data) return ReadStatus::no_sample_buffer;
         status = convert_samples(source, plan.type, plan.swap, plan.count, image.data.get(), range);
     } else {
         status = read_growing_volume(source, plan, image, range);
     }
-    if (status == ReadStatus::ok) {
-        if (source.drain(plan.after) > plan.after) {
-            status = ReadStatus::excess_compressed_data;
-        } else if (source.fault() != GzipSource::Fault::none) {
-            status = stopped(source);
-        }
-    } else if (status == ReadStatus::image_too_short) {
-        status = stopped(source);
-    }
+    status = finish_compressed(source, plan, status);
     if (status != ReadStatus::ok) {
         image.data.reset();
         return status;
     }
     attach(image, range);
     return ReadStatus::ok;
+}
+
+ReadStatus read_plain_samples_into(std::FILE* file, const SamplePlan& plan, float* out,
+                                   const IntoOptions& options) {
+    if (plan.skip != 0 && !pass_over(file, plan.skip)) return ReadStatus::image_too_short;
+    FileSource from_file(file);
+    StoppingSource source(from_file, options.stop);
+    SampleRange range;
+    return convert_samples(source, plan.type, plan.swap, plan.count, out, range, options.scaling);
+}
+
+ReadStatus read_compressed_samples_into(GzipSource& source, const SamplePlan& plan, float* out,
+                                        const IntoOptions& options) {
+    if (const ReadStatus status = reach_compressed_volume(source, plan); status != ReadStatus::ok) {
+        return status;
+    }
+    StoppingSource stopping(source, options.stop);
+    SampleRange range;
+    const ReadStatus status =
+        convert_samples(stopping, plan.type, plan.swap, plan.count, out, range, options.scaling);
+    if (options.stop != nullptr && options.stop->load(std::memory_order_relaxed)) return status;
+    return finish_compressed(source, plan, status);
 }
 
 }  // namespace levelset_prep::analyze::detail

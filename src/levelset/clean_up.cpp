@@ -52,4 +52,14 @@ textio::Result<CleanResult> clean_mesh(mesh::TetMesh mesh, const LevelSetGrid& g
     return cleaned;
 }
 
+std::unique_ptr<std::int32_t[]> input_node_numbers(const std::int32_t* node_map,
+                                                   std::int32_t nodes_read, std::int32_t kept) {
+    auto numbers = textio::allocate_large<std::int32_t>(static_cast<std::size_t>(kept));
+    if (!numbers) return numbers;
+    for (std::int32_t i = 0; i < nodes_read; ++i) {
+        if (node_map[i] >= 0) numbers[node_map[i]] = i + 1;
+    }
+    return numbers;
+}
+
 }  // namespace levelset_prep::levelset

@@ -42,7 +42,11 @@ textio::MaybeError read_level_set(textio::TokenScanner& text, const std::string&
     }
     problem += "; the grid needs " + std::to_string(needed) + " (" + std::to_string(shape.nx) +
                " x " + std::to_string(shape.ny) + " x " + std::to_string(shape.nz) + ")";
-    return textio::file_error(file_name, problem);
+    textio::Error error = textio::file_error(file_name, problem);
+    if (text.failed() && !text.token_too_long()) {
+        error.saved_errno = textio::scanner_error_number(text);
+    }
+    return error;
 }
 
 }  // namespace levelset_prep::levelset

@@ -62,8 +62,9 @@ std::int64_t slice_end(std::int64_t slice, std::int64_t records) {
 
 }  // namespace
 
-char* node_header_text(char* text, std::int32_t count) {
+char* node_header_text(char* text, std::int32_t count, Layout layout) {
     text = textio::format_int(text, count);
+    if (layout == Layout::tetgen) return std::char_traits<char>::copy(text, " 3 0 0\n", 7) + 7;
     return std::char_traits<char>::copy(text, " 3\n", 3) + 3;
 }
 
@@ -93,9 +94,10 @@ char* node_map_text(char* text, const std::int32_t* new_index, std::int64_t firs
     return text;
 }
 
-textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision) {
+textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision,
+                                  Layout layout) {
     return {slice_count(count), slice_bytes, [=](char* text, std::int64_t k) {
-                if (k == 0) text = node_header_text(text, count);
+                if (k == 0) text = node_header_text(text, count, layout);
                 return node_records_text(text, nodes, k * slice_records, slice_end(k, count),
                                          full_precision);
             }};

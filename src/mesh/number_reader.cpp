@@ -24,8 +24,11 @@ void NumberReader::fail_missing(const Place& place) {
         } else if (text_.token_too_long()) {
             fail(textio::scanner_failure(text_) + " before the " + place.describe());
         } else {
-            fail("cannot read the file to its end (" + place.describe() +
-                 "): " + textio::scanner_failure(text_));
+            if (!error_) {
+                fail("cannot read the file to its end (" + place.describe() +
+                     "): " + textio::scanner_failure(text_));
+                error_->saved_errno = textio::scanner_error_number(text_);
+            }
         }
         return;
     }

@@ -54,8 +54,8 @@ textio::MaybeError read_extent(textio::TokenScanner& text, const std::string& fi
             return textio::file_error(file_name,
                                       textio::scanner_failure(text) + " before " + which);
         }
-        return textio::file_error(
-            file_name, "cannot read the parameter file: " + textio::scanner_failure(text));
+        return textio::system_error(file_name, "cannot read the parameter file",
+                                    textio::scanner_error_number(text));
     }
     std::int32_t value = 0;
     if (textio::scan_number(token, value) != textio::ScanStatus::ok) {

@@ -10,11 +10,9 @@ namespace {
 
 constexpr int significant_digits = 6;
 
-// The eight decimal digits of `value` (below 10^8, leading zeros kept) as
-// the eight bytes of one word, digit values 0 to 9, the first digit in the
-// lowest byte: each half of four digits is split into pairs, each pair into
-// tens and units, all lanes at once (the multiplications divide by 100 and
-// by 10 exactly in range).
+// The digit values of `value` < 10^8, first in the lowest byte: halves split
+// into pairs, pairs into tens and units, all lanes at once (the
+// multiplications divide by 100 and 10 exactly in range).
 std::uint64_t eight_digits(std::uint32_t value) {
     const std::uint64_t fours = (value / 10000) | (std::uint64_t{value % 10000} << 32);
     const std::uint64_t hundreds = (fours * 5243 >> 19) & 0x0000007f0000007fu;
@@ -23,19 +21,15 @@ std::uint64_t eight_digits(std::uint32_t value) {
     return tens | ((pairs - tens * 10) << 8);
 }
 
-// 10^0 .. 10^22: every one exactly representable as a double, so scaling by
-// one of them rounds once.
+// Each exact as a double, so scaling by one rounds once.
 constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int max_exact_power = 22;
 
-// The six significant digits of `magnitude` (positive, normal) rounded to
-// nearest, as a number in [100000, 999999], and the decimal exponent of the
-// first digit after rounding. The scaled value carries an error below 1e-10
-// (one rounding of a value under 10^7), so a fraction further than 1e-6 from
-// one half rounds as the exact value does. False when the value is too close
-// to a tie or too far from 1 for one exact scaling.
+// The scaled value carries an error below 1e-10 (one rounding of a value
+// under 10^7), so a fraction further than 1e-6 from one half rounds as the
+// exact value does. False too close to a tie or too far from 1.
 bool round_to_six_digits(double magnitude, std::uint32_t& digits, int& exponent) {
     const int binary_exponent =
         static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
@@ -68,10 +62,7 @@ bool round_to_six_digits(double magnitude, std::uint32_t& digits, int& exponent)
     return false;
 }
 
-// %g with six significant digits from the rounded digits: fixed notation for
-// exponents -4 to 5, scientific otherwise; trailing zeros of the fraction
-// and a bare decimal point are dropped; the exponent has at least two digits.
-// Digits are copied eight bytes at a time (the output has room for that).
+// Digits are copied eight bytes at a time; the output has room for that.
 char* write_general(char* out, bool negative, std::uint32_t digits, int exponent) {
     *out = '-';
     out += negative;

@@ -86,7 +86,6 @@ ScanStatus read_general(TokenScanner& text, Number& value, std::string_view& tok
     return token.empty() ? ScanStatus::no_token : scan_number(token, value);
 }
 
-// Plain decimal integers of up to ten digits with an optional sign.
 bool parse_int_in_place(const char* p, const char* end, std::int32_t& value, const char*& stop) {
     const bool negative = *p == '-';
     if (negative || *p == '+') ++p;

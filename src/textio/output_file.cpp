@@ -13,8 +13,6 @@
 namespace levelset_prep::textio {
 namespace {
 
-std::string reason(int error_number) { return std::strerror(error_number); }
-
 // Names whose last part is no file name ("out/", "x/.") are written as
 // given, and the system says why that fails.
 bool names_a_file_in_a_folder(const std::string& leaf) {
@@ -37,22 +35,21 @@ MaybeError OutputFile::open(std::string target) {
 
     const OutputTarget where = resolve_output_target(target_);
     if (where.kind == OutputTarget::Kind::unusable) {
-        return file_error(target_, "cannot create output file: " + reason(where.error));
+        return system_error(target_, "cannot create output file", where.error);
     }
     const std::string leaf = leaf_of(where.path);
     if (where.kind == OutputTarget::Kind::direct || !names_a_file_in_a_folder(leaf)) {
         fd_ = ::open(where.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd_ < 0) return file_error(target_, "cannot create output file: " + reason(errno));
+        if (fd_ < 0) return system_error(target_, "cannot create output file", errno);
     } else {
         folder_fd_ = ::open(folder_of(where.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder_fd_ < 0)
-            return file_error(target_, "cannot create output file: " + reason(errno));
+        if (folder_fd_ < 0) return system_error(target_, "cannot create output file", errno);
         leaf_ = leaf;
         fd_ = create_temporary_file(folder_fd_, temporary_, temporary_entry_);
         if (fd_ < 0) {
             const int error_number = errno;
             discard();
-            return file_error(target_, "cannot create output file: " + reason(error_number));
+            return system_error(target_, "cannot create output file", error_number);
         }
         temporary_exists_ = true;
     }
@@ -135,8 +132,7 @@ MaybeError OutputFile::finish() {
     if (::close(fd_) != 0 && write_errno_ == 0 && errno != EINTR) write_errno_ = errno;
     fd_ = -1;
     if (write_errno_ != 0) {
-        MaybeError failed =
-            file_error(target_, "cannot write output file: " + reason(write_errno_));
+        MaybeError failed = system_error(target_, "cannot write output file", write_errno_);
         discard();
         return failed;
     }

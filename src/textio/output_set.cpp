@@ -22,8 +22,7 @@ struct FileId {
     auto operator<=>(const FileId&) const = default;
 };
 
-// Exclusive locks on a set of folders, taken in (device, inode) order and
-// released together.
+// Taken in (device, inode) order, so that runs never deadlock.
 class FolderLocks {
 public:
     explicit FolderLocks(const std::vector<int>& folders) {
@@ -64,7 +63,6 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
-// The errors that say the file system cannot make a second name for a file.
 bool no_hard_links_here(int error_number) {
     return error_number == EPERM || error_number == EXDEV || error_number == EMLINK ||
            error_number == EOPNOTSUPP || error_number == ENOSYS;
@@ -95,9 +93,7 @@ bool keep_old_file(int folder, const char* leaf, Step& step) {
     return linked == 0;
 }
 
-// Gives the new file the old one's mode (and owner and group, where the
-// process may set them: changing them may clear the set-id bits, so they
-// come first), or a new file's mode.
+// Owner and group come before the mode: changing them may clear set-id bits.
 bool take_over_permissions(int folder, const char* temporary, const struct stat& old,
                            bool had_old) {
     mode_t mode = new_file_mode();
@@ -122,39 +118,35 @@ int sync_file(int folder, const char* name) {
 
 }  // namespace
 
-// OutputFile's friend: it reads and updates the files' folder, names and
-// temporary state.
 struct OutputCommit {
-    // Puts one finished file in place of its target, its old file kept aside.
     static MaybeError replace_target(OutputFile& out, Step& step,
                                      const std::vector<FileId>& input_ids) {
         const int folder = out.folder_fd_;
         const char* leaf = out.leaf_.c_str();
         const auto fail = [&](const char* what, int error_number) {
-            return file_error(out.target_, std::string(what) + std::strerror(error_number));
+            return system_error(out.target_, what, error_number);
         };
         struct stat old {};
         if (fstatat(folder, leaf, &old, AT_SYMLINK_NOFOLLOW) == 0) {
             step.had_old = true;
         } else if (errno != ENOENT) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         // A folder that took the target's name meanwhile is never moved aside.
-        if (step.had_old && S_ISDIR(old.st_mode))
-            return fail("cannot replace output file: ", EISDIR);
+        if (step.had_old && S_ISDIR(old.st_mode)) return fail("cannot replace output file", EISDIR);
         if (!take_over_permissions(folder, out.temporary_, old, step.had_old)) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         const bool replaces_input =
             step.had_old && std::find(input_ids.begin(), input_ids.end(),
                                       FileId{old.st_dev, old.st_ino}) != input_ids.end();
         if (replaces_input) {
             if (const int error_number = sync_file(folder, out.temporary_)) {
-                return fail("cannot write output file: ", error_number);
+                return fail("cannot write output file", error_number);
             }
         }
         if (step.had_old && !keep_old_file(folder, leaf, step)) {
-            return fail("cannot replace output file: ", errno);
+            return fail("cannot replace output file", errno);
         }
         if (renameat(folder, out.temporary_, folder, leaf) != 0) {
             const int error_number = errno;
@@ -163,20 +155,18 @@ struct OutputCommit {
             } else if (step.had_old) {
                 unlinkat(folder, step.backup, 0);
             }
-            return fail("cannot replace output file: ", error_number);
+            return fail("cannot replace output file", error_number);
         }
         step.replaced = true;
         out.temporary_exists_ = false;
         forget_temporary_file(out.temporary_entry_);
         out.temporary_entry_ = -1;
         // A failure here is put back below with the others.
-        if (replaces_input && fsync(folder) != 0)
-            return fail("cannot replace output file: ", errno);
+        if (replaces_input && fsync(folder) != 0) return fail("cannot replace output file", errno);
         return std::nullopt;
     }
 
-    // After the last replacement: the old files removed, or, after a failure,
-    // put back (a target that did not exist before is removed again).
+    // After a failure the old files are put back, and new targets removed.
     static void settle(std::vector<Step>& steps, bool failed) {
         for (std::size_t i = steps.size(); i-- > 0;) {
             Step& step = steps[i];

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <levelset_prep/textio/output_target.hpp>
@@ -15,9 +16,7 @@
 namespace levelset_prep::textio {
 namespace {
 
-// The file at the end of a chain of symbolic links that ends nowhere:
-// each link's text is taken relative to the link's own folder. Called when
-// `name` itself does not exist.
+// Each link's text is taken relative to the link's own folder.
 OutputTarget follow_dangling_links(const std::string& name) {
     std::string path = name;
     // As many hops as the system follows before it gives up (ELOOP).
@@ -108,6 +107,29 @@ MaybeError check_output_names(std::span<const NamedOutput> outputs) {
             }
         }
         seen.push_back(std::move(current));
+    }
+    return std::nullopt;
+}
+
+MaybeError check_inputs_kept(std::span<const NamedOutput> outputs,
+                             std::span<const NamedInput> inputs) {
+    for (const NamedOutput& output : outputs) {
+        const OutputTarget target = resolve_output_target(output.name);
+        if (target.kind != OutputTarget::Kind::replace) continue;
+        for (const NamedInput& input : inputs) {
+            struct stat status {};
+            if (stat(input.name.c_str(), &status) != 0 || status.st_dev != target.device ||
+                status.st_ino != target.inode) {
+                continue;
+            }
+            if (output.may_replace != nullptr &&
+                std::string_view(output.may_replace) == input.argument) {
+                continue;
+            }
+            return file_error(output.name,
+                              std::string(output.argument) + " names the same file as the input " +
+                                  input.argument + " (" + shown_text(input.name) + ")");
+        }
     }
     return std::nullopt;
 }

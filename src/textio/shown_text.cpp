@@ -6,10 +6,8 @@
 namespace levelset_prep::textio {
 namespace {
 
-// The length of the well-formed UTF-8 character at the start of `text` and
-// its code point, or 0 when the bytes there are not one (a stray
-// continuation byte, an overlong form, a surrogate, beyond U+10FFFF, or cut
-// short).
+// 0 for a stray continuation byte, an overlong form, a surrogate, beyond
+// U+10FFFF, or a character cut short.
 std::size_t utf8_character(std::string_view text, char32_t& code) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
@@ -39,7 +37,6 @@ bool invisible(char32_t code) {
            code == 0xfeff;
 }
 
-// Hands the shown form of `text` to `emit` piece by piece.
 template <typename Emit>
 void show(std::string_view text, Emit emit) {
     static const char digits[] = "0123456789abcdef";

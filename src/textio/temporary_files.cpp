@@ -15,8 +15,6 @@
 namespace levelset_prep::textio {
 namespace {
 
-const int cleaned_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
-
 struct Entry {
     volatile sig_atomic_t used;
     int folder;
@@ -34,18 +32,10 @@ void remove_listed() {
     }
 }
 
-extern "C" void remove_temporaries_and_reraise(int signal_number) {
-    remove_listed();
-    // The signal is blocked while its handler runs: the raised one is
-    // delivered, with the default action, as soon as the handler returns.
-    ::signal(signal_number, SIG_DFL);
-    ::raise(signal_number);
-}
-
 sigset_t cleaned_signal_set() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signal_number : cleaned_signals) sigaddset(&set, signal_number);
+    for (int signal_number : temporary_file_signals) sigaddset(&set, signal_number);
     return set;
 }
 
@@ -58,29 +48,10 @@ SignalBlock::SignalBlock() {
 
 SignalBlock::~SignalBlock() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
-void prepare_signal_handling() {
-    static bool prepared = false;
-    if (prepared) return;
-    prepared = true;
-    struct sigaction action {};
-    action.sa_handler = remove_temporaries_and_reraise;
-    action.sa_mask = cleaned_signal_set();  // one handler at a time
-    for (int signal_number : cleaned_signals) {
-        struct sigaction current {};
-        if (sigaction(signal_number, nullptr, &current) != 0) continue;
-        const bool at_default =
-            (current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL;
-        if (at_default) sigaction(signal_number, &action, nullptr);
-    }
-    ::signal(SIGXFSZ, SIG_IGN);
-}
-
 void make_hidden_name(const char* prefix, char (&name)[temporary_name_size]) {
-    // One generator per process, seeded once; names differ between
-    // processes by the seed and within one by the sequence.
-    // The seed comes from the system without any way to throw; where it has
-    // none to give, the clock and the process number still differ between
-    // runs, and the exclusive creation catches any clash.
+    // Seeded once without any way to throw; where the system has no seed
+    // the clock and process number differ, and exclusive creation catches
+    // any clash.
     static std::mt19937_64 generator = [] {
         std::uint64_t seed = 0;
         if (getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
@@ -97,7 +68,6 @@ void make_hidden_name(const char* prefix, char (&name)[temporary_name_size]) {
 }
 
 int create_temporary_file(int folder, char (&name)[temporary_name_size], int& entry) {
-    prepare_signal_handling();
     entry = -1;
     // Blocked from before the file exists until it is listed: a signal in
     // between would leave it behind.

@@ -123,7 +123,11 @@ std::string scanner_failure(const TokenScanner& text) {
         return "cannot allocate the read buffer (" + block_size_text(text.block_size()) + ")";
     }
     if (text.token_too_long()) return "a token longer than " + block_size_text(text.block_size());
-    return std::strerror(text.read_error() != 0 ? text.read_error() : EIO);
+    return std::strerror(scanner_error_number(text));
+}
+
+int scanner_error_number(const TokenScanner& text) {
+    return text.read_error() != 0 ? text.read_error() : EIO;
 }
 
 }  // namespace levelset_prep::textio

@@ -20,9 +20,8 @@ std::int64_t count_selected(const analyze_byte_image& mask) {
     return count;
 }
 
-// k = count*fraction, formed as a float and truncated; -1 when that is not a
-// position among the count selected values. The NaN and range tests come
-// before the conversion, which would be undefined for them.
+// -1 when k is no position. The NaN and range tests come before the
+// conversion, which would be undefined for them.
 std::int32_t quantile_position(std::int32_t count, float fraction) {
     if (count == 0 || !(fraction >= 0.0f)) return -1;
     const float product = static_cast<float>(count) * fraction;

@@ -8,11 +8,8 @@ namespace levelset_prep::volume {
 
 namespace {
 
-// One partition step: splits values[left..right] around pivot so that on
-// return everything before i is not greater than pivot and everything after
-// j is not less, with j < i. The pivot's own position stops both scans on
-// the first pass, and each exchange leaves a stopper behind, so neither scan
-// leaves the range.
+// The pivot's own position stops both scans on the first pass, and each
+// exchange leaves a stopper behind, so neither scan leaves the range.
 void partition(float* values, float pivot, std::int32_t& i, std::int32_t& j) {
     do {
         while (values[i] < pivot) ++i;
@@ -35,7 +32,6 @@ float select_kth_smallest(float* values, std::int32_t count, std::int32_t k) {
         std::int32_t i = left;
         std::int32_t j = right;
         partition(values, values[k], i, j);
-        // Keep only the side that still holds position k.
         if (j < k) left = i;
         if (k < i) right = j;
     }

@@ -7,9 +7,8 @@
 
 namespace levelset_prep::volume {
 
-// Rearranges values[0..count-1] so that values[k] holds the k-th smallest
-// (0-based) and returns it. Requires 0 <= k < count. Never reads or writes
-// outside the range, NaNs included (they only make the result meaningless).
+// Moves the k-th smallest (0-based, 0 <= k < count) to values[k] and returns
+// it. NaNs make the result meaningless but never leave the range.
 float select_kth_smallest(float* values, std::int32_t count, std::int32_t k);
 
 }  // namespace levelset_prep::volume

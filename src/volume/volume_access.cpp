@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Raw voxel accessors. They sit on the inner loops of the filters, so
-// release builds test nothing; debug builds assert that the voxel lies
-// inside the volume and that samples are attached.
+// These sit on the filters' inner loops, so only debug builds test bounds.
 #include <cassert>
 #include <cstddef>
 

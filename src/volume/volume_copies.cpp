@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Copies and conversions between float and byte volumes, and the threshold
-// into a mask. Each builds the destination's new samples in a fresh buffer
-// and only then hands it over, so an image can be copied onto itself and the
-// old samples are released when the new ones are attached.
+// New samples are built in a fresh buffer before they are attached, so an
+// image can be copied onto itself.
 #include <algorithm>
 #include <cstddef>
 #include <new>
@@ -13,26 +11,23 @@ namespace levelset_prep::volume {
 
 namespace {
 
-// A buffer of count samples, or null when it cannot be obtained.
 template <typename T>
 std::unique_ptr<T[]> new_buffer(std::int64_t count) {
     return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(count)]);
 }
 
-// The same, every sample 0.
 template <typename T>
 std::unique_ptr<T[]> new_zero_buffer(std::int64_t count) {
     return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<std::size_t>(count)]());
 }
 
-// A source that announces voxels but holds no samples cannot be read.
 template <typename Image>
 bool can_read_samples(const Image& source) {
     return voxel_count(source.header) == 0 || source.data != nullptr;
 }
 
-// Failing to obtain the new buffer still replaces the old samples: the
-// destination must not keep samples that disagree with what was asked for.
+// A failed allocation still drops the old samples: the destination must not
+// keep samples that disagree with what was asked for.
 template <typename Image, typename T>
 bool attach(Image& destination, std::unique_ptr<T[]> buffer) {
     const bool obtained = buffer != nullptr;
@@ -40,8 +35,6 @@ bool attach(Image& destination, std::unique_ptr<T[]> buffer) {
     return obtained;
 }
 
-// The header and the samples of `source` into `destination`, each sample
-// converted to the destination's type; the old samples are released.
 template <typename Source, typename Destination>
 bool copy_samples(const Source& source, Destination& destination) {
     if (!can_read_samples(source)) return false;

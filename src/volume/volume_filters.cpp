@@ -1,7 +1,4 @@
 // SPDX-License-Identifier: MIT
-// The box smoothing and the two masked neighbourhood filters. All three
-// change the image in place, voxel by voxel in visiting order, so a
-// neighbourhood sees the values already replaced before it.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -19,8 +16,7 @@ namespace levelset_prep::volume {
 namespace {
 
 constexpr std::int32_t smoothing_radius = 3;
-// The full 7x7x7 box: the divisor stays 343 at the border, where the part
-// of the box outside the volume adds 0.
+// The divisor stays 343 at the border, where outside voxels add 0.
 constexpr float smoothing_divisor = 343.0f;
 constexpr std::int32_t max_nearest_count = 128;  // positions come from index_of_max
 
@@ -33,8 +29,6 @@ float box_mean_343(const analyze_image& image, std::int32_t x, std::int32_t y, s
     return sum / smoothing_divisor;
 }
 
-// Gathers the box around (x, y, z) into box (size entries) and selects its
-// m-th smallest.
 float box_median(const analyze_image& image, std::int32_t x, std::int32_t y, std::int32_t z,
                  std::int32_t rx, std::int32_t ry, std::int32_t rz, float* box, std::int32_t size) {
     std::int32_t filled = 0;
@@ -44,9 +38,6 @@ float box_median(const analyze_image& image, std::int32_t x, std::int32_t y, std
     return select_kth_smallest(box, size, (size - 1) / 2);
 }
 
-// The mean of the k box values nearest c. The first k values are kept as
-// they come; a later value replaces the farthest kept one (first of equals)
-// only when that one is strictly farther, so ties keep earlier values.
 float nearest_mean(const analyze_image& image, std::int32_t x, std::int32_t y, std::int32_t z,
                    std::int32_t rx, std::int32_t ry, std::int32_t rz, std::int32_t k) {
     const float c = voxel_at(image, x, y, z);
@@ -92,7 +83,6 @@ bool masked_median_filter(analyze_image& image, const analyze_byte_image& mask, 
                           std::int32_t ry, std::int32_t rz) {
     const std::int64_t size = box_voxel_count(rx, ry, rz);
     if (size < 0 || !is_usable_with_mask(image, mask)) return false;
-    // One buffer for the whole call, reused by every voxel.
     const std::unique_ptr<float[]> box(new (std::nothrow) float[static_cast<std::size_t>(size)]);
     if (!box) return false;
     for_each_voxel(image.header, [&](std::int32_t x, std::int32_t y, std::int32_t z) {

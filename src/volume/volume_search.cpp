@@ -27,8 +27,7 @@ bool find_nearest_above(const analyze_image& image, std::int32_t x0, std::int32_
         static_cast<float>(image.header.dim[1] + image.header.dim[2] + image.header.dim[3]);
     float best = extent * extent;
     bool found = false;
-    // Only a strictly smaller distance moves the outputs, so among equally
-    // near candidates the first in neighbourhood order wins.
+    // Only a strictly smaller distance wins, so ties keep the first offset.
     for_each_offset(
         search_radius, search_radius, search_radius,
         [&](std::int32_t i, std::int32_t j, std::int32_t k) {

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the build tree into a fresh prefix, checks what went where, then
-# configures and builds the consumer project against the prefix alone and
-# runs it on the bundled examples.
+# configures and builds the consumer project against the prefix alone (its
+# program, and a shared module holding every library whole) and runs the
+# program on the bundled examples.
 #
 # cmake -D BUILD_DIR=... -D WORK_DIR=... -D CONSUMER_SOURCE_DIR=... -D EXAMPLES_DIR=...
 #       -D GENERATOR=... -D CXX_COMPILER=... -D CXX_FLAGS=... -D LINKER_FLAGS=...

@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Builds the Debian packages of a build tree, checks what they hold and
 # declare, unpacks them into a scratch folder with dpkg-deb, runs the programs
-# from there, and lints both packages with lintian.
+# from there, and lints the packages with lintian. A build with the Python
+# module makes python3-levelset-prep too, whose module is imported from the
+# unpacked tree and run on the examples.
 #
 #   check_package.sh <cpack> <build dir> <examples dir> <scratch dir> [tag]...
 #
@@ -35,7 +37,10 @@ fail() {
     echo "$*"
     exit 1
 }
-for package in levelset-prep levelset-prep-dev; do
+packages=(levelset-prep levelset-prep-dev)
+python_deb=$(echo "$work"/python3-levelset-prep_*.deb)
+[ -f "$python_deb" ] && packages+=(python3-levelset-prep)
+for package in "${packages[@]}"; do
     deb=$(echo "$work/${package}"_*.deb)
     [ -f "$deb" ] || fail "no $package package was made"
     dpkg-deb -c "$deb"
@@ -56,7 +61,7 @@ for page in tetclean voxdump; do
     zcat "$usr/share/man/man1/$page.1.gz" | grep -m 1 "^\.TH" | grep -qF "\"levelset_prep $version\"" ||
         fail "the manual page of $page does not give version $version"
 done
-for package in levelset-prep levelset-prep-dev; do
+for package in "${packages[@]}"; do
     zcat "$usr/share/doc/$package/changelog.gz" >"$work/changelog"
     changelog=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
     [ "$changelog" = "$version" ] ||
@@ -89,12 +94,29 @@ cmp voxdump.out expected.out || fail "voxdump from the package printed something
 [ "$(cat size.txt resolution.txt)" = "$(printf '48 48 16\n0.9375 0.9375 2.5')" ] ||
     fail "voxdump from the package wrote other sizes or spacings"
 
+if [ -f "$python_deb" ]; then
+    for library in libc6 libstdc++6 python3-numpy "python3 (>= "; do
+        [[ $(dpkg-deb -f "$python_deb" Depends) == *"$library"* ]] ||
+            fail "python3-levelset-prep does not depend on $library"
+    done
+    PYTHONPATH=$usr/lib/python3/dist-packages /usr/bin/python3 -c '
+import sys, levelset_prep as lp
+examples = sys.argv[1]
+mesh = lp.read_mesh(examples + "/mesh.node", examples + "/mesh.ele")
+grid = lp.read_level_set(examples + "/levelset.txt", examples + "/params.txt")
+lp.write_mesh(lp.clean(mesh, grid).mesh, "module.node", "module.ele")
+assert lp.__file__.startswith(sys.argv[2]), lp.__file__
+' "$examples" "$usr/lib/python3/dist-packages/levelset_prep/"
+    cmp module.node clean.node && cmp module.ele clean.ele ||
+        fail "the module from the package cleaned the example differently"
+fi
+
 if ! command -v lintian >/dev/null; then
     echo "lintian is not installed: the packages were checked but not linted"
     exit 77
 fi
 status=0
-lintian --fail-on error,warning --display-info levelset-prep_*.deb levelset-prep-dev_*.deb \
+lintian --fail-on error,warning --display-info ./*.deb \
     >lintian.out 2>lintian.err || status=$?
 cat lintian.out
 if [ "$status" -gt 1 ]; then

@@ -162,6 +162,12 @@ std::vector<std::string> outputs(const std::string& node_out, const std::string&
     return {"in.node", "in.ele", node_out, ele_out, "ls.txt", "params.txt"};
 }
 
+std::vector<std::string> with_options(std::vector<std::string> files,
+                                      const std::vector<std::string>& options) {
+    files.insert(files.begin(), options.begin(), options.end());
+    return files;
+}
+
 // Output names are checked before anything is read: one file named twice is
 // refused, whatever the names; files that are not regular may repeat.
 TEST(TetcleanBadInput, OutputNames) {
@@ -180,6 +186,16 @@ TEST(TetcleanBadInput, OutputNames) {
         {"an unset variable for the node output", {}, outputs("", "out.ele"), 1, "node_file_out",
          "output file name is empty"},
         {"an unset variable for the element output", {}, outputs("out.node", ""), 1, "ele_file_out",
+         "output file name is empty"},
+        {"the .vtu file as the node output", {}, with_options(outputs("out.node", "out.ele"), {"--vtu", "out.node"}),
+         1, "out.node", "--vtu names the same file as node_file_out (out.node)"},
+        {"the report as the .vtu file", {}, with_options(outputs("out.node", "out.ele"), {"--vtu", "o.vtu", "--report", "./o.vtu"}),
+         1, "./o.vtu", "--report names the same file as --vtu (o.vtu)"},
+        {"the report as the node map", {}, with_options(outputs("out.node", "out.ele"), {"--report", "m", "--node-map", "m"}),
+         1, "m", "--report names the same file as --node-map (m)"},
+        {"an empty .vtu name", {}, with_options(outputs("out.node", "out.ele"), {"--vtu="}), 1, "--vtu",
+         "output file name is empty"},
+        {"an empty report name", {}, with_options(outputs("out.node", "out.ele"), {"--report", ""}), 1, "--report",
          "output file name is empty"},
         {"/dev/null for both", {}, outputs("/dev/null", "/dev/null"), 0, "", ""},
         {"one name in two folders", {{"sub", Content::folder}}, outputs("out.node", "sub/out.node"), 0, "", ""},

@@ -277,7 +277,10 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
         args.insert(args.end(), names.begin(), names.end());
         const RunResult result = testing_support::run_program(dir.path(), program, args);
         EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "");
+        // The node at z = 1e22 is the one outside the grid.
+        EXPECT_EQ(result.err,
+                  "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
+                  "(x, y and z from -1.5 to 14); they read as 800 and are never near\n");
         EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
         EXPECT_EQ(read_file(dir / "out.ele"), tets);
         EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
@@ -316,6 +319,56 @@ TEST_F(TetcleanRun, NodeMapAndFullPrecision) {
     EXPECT_EQ(failed.out, "started\n");
     EXPECT_EQ(failed.err, "tetclean: " + std::string(60, 'm') +
                               "...: file name is longer than 3999 characters\n");
+}
+
+// Options may come after or between the file names, abbreviated and
+// bundled; after "--" they are ignored like any other argument after the
+// sixth.
+TEST_F(TetcleanRun, OptionsAnywhere) {
+    Inputs in;
+    in.nodes = "5 3\n1 0 0 0\n2 0.1 0 0\n3 1 0 0\n4 1.2345678901 0 0\n5 2e-7 0 1e22\n";
+    write(in);
+    const std::string six_digits = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.23457 0 0\n4 2e-07 0 1e+22\n";
+    const std::string in_full = "4 3\n1 0.1 0 0\n2 1 0 0\n3 1.2345678901 0 0\n4 2e-07 0 1e+22\n";
+    const std::string hint = "Try 'tetclean --help' for more information.\n";
+    const std::string far =
+        "tetclean: in.node: 1 of 5 nodes lie outside the level-set grid "
+        "(x, y and z from -1.5 to 14); they read as 800 and are never near\n";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err, nodes;
+        bool map;
+    };
+    const std::vector<std::string> f = {"in.node", "in.ele", "out.node",
+                                        "out.ele", "ls.txt", "params.txt"};
+    // clang-format off
+    const Case cases[] = {
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--full-precision"}, 0, full_run, far, in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--node-map", "map.txt"}, 0, full_run, far, six_digits, true},
+        {{f[0], f[1], "--node-map=map.txt", f[2], f[3], f[4], f[5], "-q"}, 0, "", far, six_digits, true},
+        {{"--full", f[0], f[1], f[2], f[3], f[4], f[5], "--node", "map.txt"}, 0, full_run, far, in_full, true},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "extra", "--full-precision"}, 0, full_run, far, in_full, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--", "--node-map", "map.txt"}, 0, full_run, far, six_digits, false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "-qx"}, 1, "", "tetclean: unrecognised option '-x' in '-qx'\n" + hint, "", false},
+        {{f[0], f[1], f[2], f[3], f[4], f[5], "--threads"}, 1, "", "tetclean: option '--threads' needs a value (N)\n" + hint, "", false},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        for (const char* name : {"out.node", "out.ele", "map.txt"}) fs::remove(dir / name);
+        const RunResult result = testing_support::run_program(dir.path(), program, c.args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(read_file(dir / "out.node"), c.nodes);
+        EXPECT_EQ(fs::exists(dir / "map.txt"), c.map);
+    }
+    const RunResult help = testing_support::run_program(
+        dir.path(), program, {f[0], f[1], f[2], f[3], f[4], f[5], "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: ", 0), 0u);
+    EXPECT_FALSE(fs::exists(dir / "out.node"));
 }
 
 // Every failure: status 1, the progress lines up to the failing step, one
@@ -446,10 +499,20 @@ TEST_F(TetcleanRun, OutputFailuresLeaveNoFileAndKeepInputs) {
         const char* what;
         std::string node_out, ele_out;
         const char* err;
+        std::vector<std::string> options = {};
     };
     // clang-format off
     const Case cases[] = {
         {"missing folder", "no/such/out.node", "out.ele", "tetclean: no/such/out.node: cannot create output file: No such file or directory\n"},
+        // A .vtu file or a report that cannot be made leaves no output at all.
+        {".vtu file in a missing folder", "out.node", "out.ele",
+         "tetclean: no/out.vtu: cannot create output file: No such file or directory\n", {"--vtu", "no/out.vtu", "--report", "out.json"}},
+        {"report in a missing folder", "out.node", "out.ele",
+         "tetclean: no/out.json: cannot create output file: No such file or directory\n", {"--vtu", "out.vtu", "--report", "no/out.json"}},
+        {"report on a full device, inputs as outputs", "in.node", "in.ele",
+         "tetclean: /dev/full: cannot write output file: No space left on device\n", {"--vtu", "out.vtu", "--report", "/dev/full"}},
+        {".vtu file on a full device", "out.node", "out.ele",
+         "tetclean: /dev/full: cannot write output file: No space left on device\n", {"--vtu", "/dev/full", "--node-map", "out.map"}},
         {"element file in missing folder, input as node output", "in.node", "no/out.ele",
          "tetclean: no/out.ele: cannot create output file: No such file or directory\n"},
         {"full device", "/dev/full", "out.ele", "tetclean: /dev/full: cannot write output file: No space left on device\n"},
@@ -464,13 +527,77 @@ TEST_F(TetcleanRun, OutputFailuresLeaveNoFileAndKeepInputs) {
         for (const char* threads : {"1", "2"}) {
             SCOPED_TRACE(std::string(c.what) + ", threads " + threads);
             write(Inputs{});
-            const RunResult result = run(c.node_out, c.ele_out, {"--threads", threads});
+            std::vector<std::string> options = c.options;
+            options.insert(options.end(), {"--threads", threads});
+            const RunResult result = run(c.node_out, c.ele_out, options);
             EXPECT_EQ(result.status, 1);
             EXPECT_EQ(result.out, to_removal);
             EXPECT_EQ(result.err, c.err);
             EXPECT_EQ(files(), inputs_only);
             EXPECT_EQ(read_file(dir / "in.node"), Inputs{}.nodes);
         }
+    }
+}
+
+// The options that add outputs or a table leave the console lines and the
+// mesh files as they are, but for what they ask for.
+TEST_F(TetcleanRun, LayoutSummaryVtuAndReport) {
+    const std::string table =
+        "tetrahedra         read     kept  removed\n"
+        "  region 0            1        0        1\n"
+        "  region 2            1        1        0\n"
+        "  all                 2        1        1\n"
+        "nodes              read     kept  dropped\n"
+        "  all                 5        4        1\n"
+        "  outside grid        0\n";
+    const std::string nodes = "1 0.5 0 0\n2 1 0 0\n3 1.5 0 0\n4 2 0 0\n";
+    struct Case {
+        std::vector<std::string> options;
+        std::string out;
+        std::string node_header;
+        std::vector<std::string> made;  // files besides the inputs and the mesh
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--summary"}, full_run + table, "4 3\n", {}},
+        {{"-q", "--summary"}, table, "4 3\n", {}},
+        {{"--summary", "--threads", "1", "--layout", "tetgen"}, full_run + table, "4 3 0 0\n", {}},
+        {{"--layout", "tetgen"}, full_run, "4 3 0 0\n", {}},
+        {{"--layout=plain", "--full-precision"}, full_run, "4 3\n", {}},
+        {{"--vtu", "o.vtu", "--report", "o.json"}, full_run, "4 3\n", {"o.json", "o.vtu"}},
+        {{"--report=o.json", "-q"}, "", "4 3\n", {"o.json"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0] + " " + c.options.back());
+        for (const std::string& name : files()) fs::remove(dir / name);
+        write(Inputs{});
+        const RunResult result = run("out.node", "out.ele", c.options);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(read_file(dir / "out.node"), c.node_header + nodes);
+        EXPECT_EQ(read_file(dir / "out.ele"), "1 4 1\n1 1 2 3 4 2\n");
+        std::vector<std::string> wanted = inputs_only;
+        wanted.insert(wanted.end(), {"out.ele", "out.node"});
+        wanted.insert(wanted.end(), c.made.begin(), c.made.end());
+        std::sort(wanted.begin(), wanted.end());
+        EXPECT_EQ(files(), wanted);
+    }
+}
+
+// A layout other than plain or tetgen is refused before anything is read.
+TEST_F(TetcleanRun, UnknownLayoutIsRefused) {
+    for (const char* layout : {"TetGen", "", "tetgen2"}) {
+        SCOPED_TRACE(layout);
+        write(Inputs{});
+        const RunResult result = run("out.node", "out.ele", {"--layout", layout, "--vtu", "o.vtu"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "tetclean: option '--layout' takes plain or tetgen, not '" +
+                                  std::string(layout) +
+                                  "'\nTry 'tetclean --help' for more information.\n");
+        EXPECT_EQ(files(), inputs_only);
     }
 }
 

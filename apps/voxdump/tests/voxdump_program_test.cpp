@@ -333,6 +333,47 @@ TEST(VoxdumpProgram, NiftiFilesCompressedPairsAndSeries) {
     }
 }
 
+// Options after the file names count as options; after "--" they are
+// ignored like any argument after the fourth.
+TEST(VoxdumpProgram, OptionsAfterTheFiles) {
+    TempDir dir;
+    testing_support::write_file(
+        dir / "v.nii",
+        nifti_test_files::nifti_bytes(
+            {.dims = {4, 2, 1, 1, 3, 1, 1, 1}, .datatype = 4, .bitpix = 16}, byte_order::little,
+            sample_bytes<std::int16_t>({1, -2, 3, -4, 5, -6}, byte_order::little)));
+    const std::string note =
+        "voxdump: v.nii: only volume 1 of 3 was written; --volume N writes another\n";
+    const std::string negative =
+        "voxdump: v.nii: 1 stored 16-bit value is negative and is read as unsigned (a stored -1 "
+        "as 65535); --signed-16bit reads it signed\n";
+    const std::string hint = "Try 'voxdump --help' for more information.\n";
+    struct Case {
+        std::vector<std::string> args;  // after the four files
+        std::string out, err, image;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"--volume", "3", "--signed"}, "program started\nmax_intensity = 5\nimg read\n0\n", "", "5 -6 "},
+        {{"extra", "--vol=2", "-q"}, "", negative, "3 65532 "},
+        {{"--", "--volume", "3"}, "program started\nmax_intensity = 65534\nimg read\n0\n", note + negative, "1 65534 "},
+        {{"--v", "2"}, "program started\n", "voxdump: option '--v' is ambiguous; possibilities: '--version' '--volume'\n" + hint, "-"},
+        {{"--volume"}, "program started\n", "voxdump: option '--volume' needs a value (N)\n" + hint, "-"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        fs::remove(dir / "a");
+        std::vector<std::string> args = {"v.nii", "a", "s", "r"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto run = run_program(dir.path(), voxdump, args);
+        EXPECT_EQ(run.status, c.image == "-" ? 1 : 0);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(read_file(dir / "a"), c.image == "-" ? "" : c.image);
+    }
+}
+
 // The notices on what a NIfTI-1 file means that its text does not show:
 // after the note on the volume, silenced by nothing, never for a pair, and
 // not after a failed write.

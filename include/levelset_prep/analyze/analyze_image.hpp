@@ -1,16 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The in-memory volumes of the image module.
-//
-// analyze_header is the 348-byte header of an Analyze 7.5 header/image pair,
-// held in exactly its on-disk layout, so it is read and written as one block
-// of bytes. Byte order is the machine's once the reader has swapped a
-// foreign header.
-//
-// analyze_image holds a header and the samples converted to 32-bit floats;
-// analyze_byte_image holds a header and unsigned 8-bit samples (a mask).
-// Samples are in file order: x fastest, then y, then z; voxel (x, y, z) is
-// at x + nx*(y + ny*z), with nx, ny, nz = dim[1], dim[2], dim[3]. Each image
-// owns its samples.
+// The in-memory volumes. analyze_header is the 348-byte header in its exact
+// on-disk layout, read and written as one block, in the machine's byte order
+// once read. Images own their samples, x fastest: float samples, or bytes
+// for a mask.
 #pragma once
 
 #include <cstddef>
@@ -58,8 +50,7 @@ static_assert(offsetof(analyze_header, vox_offset) == 108);
 static_assert(offsetof(analyze_header, glmax) == 140);
 static_assert(offsetof(analyze_header, glmin) == 144);
 
-// Sample type codes that the module handles: the first five in pairs and
-// NIfTI-1 files, the last four in NIfTI-1 files only.
+// The last four occur in NIfTI-1 files only.
 enum analyze_datatype : std::int16_t {
     datatype_unknown = 0,
     datatype_unsigned_char = 2,
@@ -72,17 +63,14 @@ enum analyze_datatype : std::int16_t {
     datatype_unsigned_int = 768,
 };
 
-// A header with every byte zero but sizeof_hdr (348) and regular ('r'):
-// what a new image starts with.
+// Every byte zero but sizeof_hdr (348) and regular ('r').
 analyze_header make_empty_header();
 
-// nx*ny*nz of the header, or 0 when any of the three is zero or negative.
+// 0 when any of nx, ny, nz is zero or negative.
 std::int64_t voxel_count(const analyze_header& header);
 
-// The number of 3-D volumes in the header's series, stored one after the
-// other: the product of dim[4] to dim[dim[0]] (dim[7] at most), each below 1
-// counting as 1; 1 when dim[0] is below 4. The readers leave every dim in
-// the machine's byte order.
+// The 3-D volumes stored one after the other: the product of dim[4] to
+// dim[dim[0]] (at most dim[7]), each below 1 counting as 1.
 std::int64_t series_length(const analyze_header& header);
 
 struct analyze_image {
@@ -97,9 +85,7 @@ struct analyze_byte_image {
     std::unique_ptr<std::uint8_t[]> data;
 };
 
-// The sample at (x, y, z), or 0 when the voxel lies outside the volume
-// (any coordinate negative or beyond its dimension): the bounds-tested fetch
-// for neighbourhoods that may leave the volume.
+// 0 outside the volume: the fetch for neighbourhoods that may leave it.
 float voxel_value(const analyze_image& image, std::int32_t x, std::int32_t y, std::int32_t z);
 
 }  // namespace levelset_prep::analyze

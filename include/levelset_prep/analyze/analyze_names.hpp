@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The names of the two files of an Analyze pair, built from the name the
-// user gives: "brain", "brain.hdr" and "brain.img" all name brain.hdr and
-// brain.img. When the name has at least four characters and its fourth-last
-// is '.', its last four characters are replaced by the extension; otherwise
-// the extension is appended ("brain.gz" gives "brain.gz.hdr").
-//
-// The result must fit the pair's 1024-character name buffers, so it holds at
-// most 1023 characters (max_pair_name). Each function stores the name in
-// `destination` and returns true, or clears `destination` and returns false
-// when the result would be longer.
+// The two file names of an Analyze pair: "brain", "brain.hdr" and
+// "brain.img" all name brain.hdr and brain.img. A name whose fourth-last
+// character is '.' has its last four replaced; others get the extension
+// appended ("brain.gz" gives "brain.gz.hdr"). Names longer than
+// max_pair_name are refused (false, destination cleared).
 #pragma once
 
 #include <cstddef>
@@ -27,22 +22,17 @@ struct PairNames {
     std::string header;  // the name with ".hdr"
     std::string image;   // the name with ".img"
 };
-// Both names at once, or nothing when they would be too long.
 std::optional<PairNames> pair_names(std::string_view name);
 
-// The image file of a pair to read: names.image, or names.image + ".gz"
-// (gzip-compressed) when no file has the first name but one has the second.
+// names.image, or names.image + ".gz" when only the second exists.
 std::string pair_image_file(const PairNames& names);
 
-// Whether `name` ends in ".nii" or ".nii.gz", as NIfTI-1 single files do.
 bool has_nifti_ending(std::string_view name);
 
-// Whether `name` is read as a NIfTI-1 single file: it has a NIfTI ending,
-// and a file of that name exists or else the pair header that
-// make_hdr_name derives from it does not. So "brain.nii" naming no file
-// while brain.hdr exists keeps reading that pair, as before NIfTI-1 files
-// were read; with neither, the errors name brain.nii. A name that names no
-// file and is too long for a pair's names stays a pair's (and is refused).
+// A NIfTI ending, and either the file exists or the pair header derived from
+// it does not: "brain.nii" naming no file while brain.hdr exists reads that
+// pair, so existing command lines keep working. A missing name too long for
+// a pair stays a pair's, and is refused as one.
 bool names_nifti_file(std::string_view name);
 
 }  // namespace levelset_prep::analyze

@@ -1,13 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Byte order of headers and samples.
-//
-// A pair written on a machine of the other byte order is recognised by its
-// header: sizeof_hdr reads 348 only in the order the header was written in.
-// swap_header then brings the fields that the module uses into the machine's
-// order, and every 16-bit and 32-bit sample of the image must be swapped too.
-//
-// The swaps work on values with shifts, never through misaligned pointers;
-// the 32-bit form serves integers and floats alike.
+// Byte order: sizeof_hdr reads 348 only in the order the header was written
+// in. Swaps use shifts on values, never misaligned pointers.
 #pragma once
 
 #include <bit>
@@ -44,12 +37,10 @@ inline void swap_bytes_32(float& value) {
     value = std::bit_cast<float>(bits);
 }
 
-// True when sizeof_hdr does not read 348: the header (and its samples) are
-// in the other byte order.
 bool header_needs_swap(const analyze_header& header);
 
-// Swaps, in this order: sizeof_hdr, extents, dim[0..4], datatype, bitpix,
-// pixdim[1..6], glmax, glmin. No other byte is touched.
+// Only sizeof_hdr, extents, dim[0..4], datatype, bitpix, pixdim[1..6],
+// glmax and glmin.
 void swap_header(analyze_header& header);
 
 }  // namespace levelset_prep::analyze

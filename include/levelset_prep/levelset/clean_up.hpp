@@ -51,4 +51,10 @@ struct CleanResult {
 textio::Result<CleanResult> clean_mesh(mesh::TetMesh mesh, const LevelSetGrid& grid,
                                        const CleanOptions& options = {});
 
+// The inverse of a node map: for each of the `kept` nodes its 1-based number
+// in the input (what a .vtu file's input_node holds); null when the memory
+// cannot be had.
+std::unique_ptr<std::int32_t[]> input_node_numbers(const std::int32_t* node_map,
+                                                   std::int32_t nodes_read, std::int32_t kept);
+
 }  // namespace levelset_prep::levelset

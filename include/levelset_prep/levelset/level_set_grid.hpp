@@ -26,9 +26,21 @@ struct LevelSetGrid {
     mesh::RunParameters parameters() const;
 };
 
-// Fills the grid's values from its file (text: numbers separated by any
-// white space), giving up once `stop` is set. Errors as read_level_set's.
+// What reading a grid file noticed without failing.
+struct LevelSetFileNotes {
+    bool more_values = false;  // text: a number follows the last one the grid needs
+    // A NIfTI-1 file whose header places its voxels elsewhere than the
+    // grid's points: that in words (without the file name), else empty.
+    std::string geometry;
+};
+
+// Fills the grid's values from its file, giving up once `stop` is set. A
+// name ending in .nii or .nii.gz is a NIfTI-1 single file (plain or
+// gzip-compressed) whose dims 1 to 3 are the grid's, holding one volume of
+// finite values, scaled where its scl_slope asks for it; any other name is
+// text, numbers separated by any white space (errors as read_level_set's).
 textio::MaybeError read_level_set_file(const std::string& file_name, LevelSetGrid& grid,
-                                       const std::atomic<bool>* stop = nullptr);
+                                       const std::atomic<bool>* stop = nullptr,
+                                       LevelSetFileNotes* notes = nullptr);
 
 }  // namespace levelset_prep::levelset

@@ -116,12 +116,15 @@ textio::MaybeError write_nodes_and_tets(const double* nodes, const std::int32_t*
 // The files' texts in slices for an output set, byte for byte what
 // write_nodes_and_tets writes: a header line ("N 3", "T 4 1") and the
 // records numbered from 1, one a line, single blanks between fields; the
-// node map is its lines alone.
-textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision);
+// node map is its lines alone. In TetGen's layout the node header is
+// "N 3 0 0" (no attributes, no boundary markers); nothing else changes.
+textio::TextSlices node_file_text(const double* nodes, std::int32_t count, bool full_precision,
+                                  Layout layout = Layout::plain);
 textio::TextSlices element_file_text(const std::int32_t* tets, std::int32_t count);
 textio::TextSlices node_map_text(const std::int32_t* new_index, std::int32_t count);
-inline textio::TextSlices node_file_text(const TetMesh& mesh, bool full_precision) {
-    return node_file_text(mesh.node_data(), mesh.node_count(), full_precision);
+inline textio::TextSlices node_file_text(const TetMesh& mesh, bool full_precision,
+                                         Layout layout = Layout::plain) {
+    return node_file_text(mesh.node_data(), mesh.node_count(), full_precision, layout);
 }
 inline textio::TextSlices element_file_text(const TetMesh& mesh) {
     return element_file_text(mesh.tet_data(), mesh.tet_count());
@@ -131,7 +134,7 @@ inline textio::TextSlices element_file_text(const TetMesh& mesh) {
 // each writes at `text` and returns the end; records first .. last-1, each
 // in at most record_text_bytes.
 inline constexpr std::size_t record_text_bytes = 6 * (textio::max_number_chars + 1);
-char* node_header_text(char* text, std::int32_t count);
+char* node_header_text(char* text, std::int32_t count, Layout layout = Layout::plain);
 char* element_header_text(char* text, std::int32_t count);
 char* node_records_text(char* text, const double* nodes, std::int64_t first, std::int64_t last,
                         bool full_precision);

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Numbers as text, byte for byte as a default-formatted C++ output stream
-// writes them: integers in decimal, floating-point values in general
-// notation with 6 significant digits ("%g": 123.457, 0.0001, 1e-05, 200000,
-// 2.5e+06, -3, -0). A float is written as the stream writes it, promoted to
-// double first. format_shortest writes a double in full instead.
+// writes them ("%g": 123.457, 1e-05, 2.5e+06, -0); floats are promoted to
+// double first.
 #pragma once
 
 #include <bit>
@@ -14,10 +12,8 @@
 
 namespace levelset_prep::textio {
 
-// Enough room for any value written by the functions below.
 inline constexpr std::size_t max_number_chars = 32;
 
-// "00" "01" ... "99": integers are written two digits at a time.
 struct DigitPairs {
     char chars[200];
     constexpr DigitPairs() : chars{} {
@@ -29,9 +25,7 @@ struct DigitPairs {
 };
 inline constexpr DigitPairs digit_pairs;
 
-// The four digits of `value` (below 10^4, leading zeros kept) as the four
-// bytes of a word, the first digit in the lowest byte (on a little-endian
-// machine, the bytes as they lie in memory).
+// The four digits of `value` < 10^4, the first in the lowest byte.
 inline std::uint32_t four_digit_chars(std::uint32_t value) {
     std::uint16_t high, low;
     std::memcpy(&high, digit_pairs.chars + 2 * (value / 100), 2);
@@ -39,8 +33,8 @@ inline std::uint32_t four_digit_chars(std::uint32_t value) {
     return high | std::uint32_t{low} << 16;
 }
 
-// The number of decimal digits of `value` (below 10^9; 1 for 0): the bit
-// length times log10(2) gives the power of ten at or one above it.
+// For value < 10^9: the bit length times log10(2) gives the power of ten at
+// or one above it.
 inline int decimal_length(std::uint32_t value) {
     static constexpr std::uint32_t powers[] = {1,      10,      100,      1000,      10000,
                                                100000, 1000000, 10000000, 100000000, 1000000000};
@@ -52,9 +46,8 @@ inline int decimal_length(std::uint32_t value) {
 // Each writes at `out` (at least max_number_chars free) and returns the end.
 inline char* format_int(char* out, std::int64_t value) {
     if constexpr (std::endian::native == std::endian::little) {
-        // Values of up to eight digits, the usual ones, are written as one
-        // word of digit pairs with the leading zeros shifted out. The length
-        // comes from comparisons alone, so the caller's next write need not
+        // Up to eight digits go as one word, leading zeros shifted out. The
+        // length comes from comparisons alone, so the next write need not
         // wait for the digits.
         if (value > -100000000 && value < 100000000) {
             *out = '-';
@@ -78,15 +71,11 @@ inline char* format_int(char* out, std::int64_t value) {
     return std::to_chars(out, out + max_number_chars, value).ptr;
 }
 
-// Values of ordinary magnitude are rounded to six digits with one scaling
-// by an exact power of ten; the rest (and the rare value whose rounding is
-// too close to call that way) go through std::to_chars. Both give the same
-// bytes.
+// Ordinary magnitudes are rounded with one scaling by an exact power of ten;
+// the rest, and roundings too close to call, go through std::to_chars.
 char* format_general(char* out, double value);
 
-// The shortest text that reads back to exactly `value` (std::to_chars
-// without a precision: 0.1, 11.012923172151728, 1e-05, 1e+22, -0), for
-// output that must not lose digits.
+// The shortest text that reads back to exactly `value`.
 inline char* format_shortest(char* out, double value) {
     return std::to_chars(out, out + max_number_chars, value).ptr;
 }

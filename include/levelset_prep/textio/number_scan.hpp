@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Scanning one whitespace-free token as a number, with exactly the acceptance
-// of formatted stream extraction (operator>>) in the "C" locale, but judging
-// the whole token: a token that the stream would read only in part ("12abc",
-// "1.5" as an integer, "0x1p3") is malformed here, because the stream's next
-// extraction would fail on the rest.
-//
-// Differences from std::from_chars that this layer adds:
-//   - a leading '+' is accepted ("+1.5", "+7");
-//   - "inf", "nan", "infinity" and hexadecimal are refused;
-//   - a floating-point value too small for its type reads as zero with its
-//     sign (the stream succeeds with 0); a value too large is out of range.
+// One token as a number, accepted as formatted stream extraction in the "C"
+// locale accepts it, but judging the whole token: "12abc", or "1.5" as an
+// integer, is malformed, since the stream's next extraction would fail on the
+// rest. Unlike std::from_chars, a leading '+' is accepted, "inf", "nan" and
+// hexadecimal are refused, and an underflow reads as a signed zero.
 #pragma once
 
 #include <cstdint>
@@ -32,33 +26,26 @@ ScanStatus scan_number(std::string_view token, std::int32_t& value);
 ScanStatus scan_number(std::string_view token, float& value);
 ScanStatus scan_number(std::string_view token, double& value);
 
-// Reads the next token of `text` as a number, with the same acceptance as
-// scan_number. Common tokens are parsed in place in the block buffer,
-// inline in the caller's loop; anything unusual takes the general path.
-// `token` receives the token (empty at the end of the input), valid until
-// the next read.
+// As scan_number on the next token, which `token` receives. Common tokens are
+// parsed in place, inline in the caller's loop.
 inline ScanStatus read_number(TokenScanner& text, std::int32_t& value, std::string_view& token);
 inline ScanStatus read_number(TokenScanner& text, float& value, std::string_view& token);
 inline ScanStatus read_number(TokenScanner& text, double& value, std::string_view& token);
 
-// The in-place paths below are internals that read_number inlines.
 namespace detail {
 
-// How far the in-place paths look ahead of a token: enough for any number
-// worth parsing in place; a longer token is re-read by the general path.
+// A longer token is re-read by the general path.
 inline constexpr std::size_t in_place_lookahead = 64;
 
-// read_number for the tokens that the inline paths below leave: signed or
-// long integers, long or unusual decimals, tokens near the end of the
-// input, and tokens that are no number at all.
+// The tokens the inline paths leave: signed, long or unusual ones, those
+// near the end of the input, and non-numbers.
 ScanStatus read_other_number(TokenScanner& text, std::int32_t& value, std::string_view& token);
 ScanStatus read_other_number(TokenScanner& text, float& value, std::string_view& token);
 ScanStatus read_other_number(TokenScanner& text, double& value, std::string_view& token);
 
-// Both inline paths consume the blank behind the token as well, so the next
-// read usually starts right at its token.
-
-// A plain unsigned integer of up to eight digits: the bulk of a mesh file.
+// Both inline paths consume the blank behind the token too, so the next read
+// usually starts right at its token. Unsigned integers of up to eight digits
+// are the bulk of a mesh file.
 inline ScanStatus read_integer(TokenScanner& text, std::int32_t& value, std::string_view& token) {
     const std::string_view window = text.peek(in_place_lookahead);
     if (window.size() >= in_place_lookahead && is_digit(window.front())) {
@@ -74,8 +61,8 @@ inline ScanStatus read_integer(TokenScanner& text, std::int32_t& value, std::str
     return read_other_number(text, value, token);
 }
 
-// A short decimal (short_decimal.hpp). The reader moves on by the token's
-// length, found apart from the parse, which need only agree with it.
+// The reader moves on by the token's length, found apart from the parse,
+// which need only agree with it.
 template <typename Float>
 ScanStatus read_decimal(TokenScanner& text, Float& value, std::string_view& token) {
     const std::string_view window = text.peek(in_place_lookahead);

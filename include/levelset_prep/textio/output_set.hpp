@@ -1,17 +1,10 @@
 // SPDX-License-Identifier: MIT
-// A run's output files, written and put in place all together or not at all.
-//
-// Each output is a text in slices (TextSlices) under a target name.
-// write_outputs() writes them beside their targets, on several threads
-// where asked, and commit_outputs() puts finished files in place: the old
-// targets stay under hidden names (".~old.XXXXXXXX", hard links) until the
-// last replacement has succeeded, and are put back when one fails. The
-// replacements run with the signals of temporary_files.hpp held back and
-// with each output folder locked (flock, in device and inode order), so
-// concurrent runs never leave a mix. An output that replaces one of
-// `inputs` is flushed to disk before its rename, and its folder after.
-// A replaced file keeps its permissions (and owner, where allowed); a new
-// one gets 0666 less the umask.
+// A run's output files, put in place all together or not at all: old targets
+// stay as hidden hard links until the last replacement succeeded, and are put
+// back when one fails. Replacements run with signals held back and each
+// folder locked (in device and inode order), so concurrent runs never leave
+// a mix. An output replacing an input is flushed to disk before its rename.
+// A replaced file keeps its permissions; a new one gets 0666 less the umask.
 #pragma once
 
 #include <cstddef>
@@ -26,9 +19,8 @@
 
 namespace levelset_prep::textio {
 
-// format(buffer, k) lays out slice k of `slices`, at most slice_bytes
-// (itself at most OutputFile::buffer_size), and returns its end. It may run
-// on any thread, beside other slices, and must not throw.
+// format(buffer, k) lays out slice k, at most slice_bytes (at most
+// OutputFile::buffer_size), and returns its end; on any thread, never throwing.
 struct TextSlices {
     std::int64_t slices = 0;
     std::size_t slice_bytes = 0;
@@ -40,18 +32,13 @@ struct Output {
     TextSlices text;
 };
 
-// check_output_names over the outputs' names.
 MaybeError check_outputs(std::span<const Output> outputs);
 
-// Writes every output and commits them together. With `threads` above 1 the
-// slices of all files are laid out on that many threads (sliced_output.hpp);
-// otherwise, or when no slice buffer can be had, each file is written in
-// turn. The error is the one a run in turn meets first: where a later file
-// cannot be opened, the files before it are still written and checked.
+// The error is the one a run on one thread meets first, whatever `threads`.
 MaybeError write_outputs(std::span<const Output> outputs, std::span<const std::string> inputs,
                          int threads);
 
-// Every output must be finished; puts them in place in the given order.
+// Every output must be finished.
 MaybeError commit_outputs(std::span<OutputFile* const> outputs,
                           std::span<const std::string> inputs);
 

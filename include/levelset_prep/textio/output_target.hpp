@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: MIT
 // What an output name stands for, and the checks on a run's output names.
-//
-// An output replaces a regular file (the file a symbolic link points to, not
-// the link), creates a new one (also where a dangling link points: the link
-// then leads to it), or, where the name is an existing file of another kind
-// (/dev/null, /dev/stdout on a terminal or a pipe, a FIFO), is written
-// straight to it.
+// Symbolic links are followed, dangling ones too.
 #pragma once
 
 #include <sys/types.h>
@@ -34,23 +29,28 @@ struct OutputTarget {
 
 OutputTarget resolve_output_target(const std::string& name);
 
-// The folder of a path and the name in it: "a/b/c" -> "a/b", "c";
-// "c" -> ".", "c"; "/c" -> "/", "c".
+// "a/b/c" -> "a/b", "c"; "c" -> ".", "c"; "/c" -> "/", "c".
 std::string folder_of(const std::string& path);
 std::string leaf_of(const std::string& path);
 
 struct NamedOutput {
     const char* argument = nullptr;  // the argument as the usage line names it: "node_file_out"
     std::string name;
+    const char* may_replace = nullptr;  // the one input argument it may name, if any
 };
 
-// Checks a run's output names before anything is read: an empty name, and
-// two outputs that are one regular file (one name twice, or two names of
-// one file through hard or symbolic links), are refused. Outputs that are
-// not regular files (/dev/null) may repeat.
-//   "<argument>: output file name is empty"
-//   "<later name>: <later argument> names the same file as <earlier argument> (<earlier name>)"
+struct NamedInput {
+    const char* argument = nullptr;  // "node_file_in"
+    std::string name;
+};
+
+// Refuses an empty name and two outputs that are one regular file, through
+// links too; /dev/null may repeat.
 MaybeError check_output_names(std::span<const NamedOutput> outputs);
 MaybeError check_output_names(std::initializer_list<NamedOutput> outputs);
+
+// Refuses an output that is an input file, but for the one it may_replace.
+MaybeError check_inputs_kept(std::span<const NamedOutput> outputs,
+                             std::span<const NamedInput> inputs);
 
 }  // namespace levelset_prep::textio

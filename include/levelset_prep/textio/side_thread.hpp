@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: MIT
-// A step run on a second thread while the calling thread goes on, its
-// result taken back where the one-thread order of the steps would meet it.
-//
-// SideThread<R> starts `work` at once (unless `start` is false); take()
-// waits for it and returns its R, or rethrows what it threw. Where no thread
-// is started, take() does the work itself, so one sequence of steps serves
-// one thread and two. The destructor waits for a started work: whatever the
-// work uses must be declared before the SideThread. The thread runs with
-// the signals of temporary_files.hpp blocked, so their handler runs on the
-// calling thread.
+// A step run on a second thread, its result taken back where the one-thread
+// order would meet it. Without a thread take() does the work itself, so one
+// sequence serves one thread and two. The destructor waits for the work, so
+// whatever it uses must be declared before. Signals stay on the caller.
 #pragma once
 
 #include <exception>
@@ -41,7 +35,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-    // Once only.
+    // Once only; rethrows what the work threw.
     R take() {
         if (thread_.joinable()) {
             thread_.join();

@@ -140,3 +140,28 @@ TEST(CleanMesh, EmptyMeshAndGridWithoutValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// The node map inverted: each kept node's 1-based number in the input.
+TEST(InputNodeNumbers, InvertTheNodeMap) {
+    struct Case {
+        std::vector<std::int32_t> node_map;
+        std::vector<std::int32_t> numbers;
+    };
+    const Case cases[] = {
+        {{}, {}},
+        {{-1, -1}, {}},
+        {{0, 1, 2}, {1, 2, 3}},
+        {{-1, 0, -1, 1, 2, -1}, {2, 4, 5}},
+    };
+    for (const Case& c : cases) {
+        const auto kept = static_cast<std::int32_t>(c.numbers.size());
+        const auto numbers = levelset::input_node_numbers(
+            c.node_map.data(), static_cast<std::int32_t>(c.node_map.size()), kept);
+        ASSERT_TRUE(numbers);
+        EXPECT_EQ(std::vector<std::int32_t>(numbers.get(), numbers.get() + kept), c.numbers);
+    }
+}
+
+}  // namespace

@@ -323,6 +323,29 @@ TEST(WriteNodesAndTets, FormatsLikeADefaultStream) {
     EXPECT_EQ(mesh.tets, "2 4 1\n1 1 2 3 4 7\n2 3 2 1 2 -4\n");
 }
 
+// TetGen's layout changes the node header alone.
+TEST(WriteNodesAndTets, NodeHeaderPerLayout) {
+    struct Case {
+        mesh::Layout layout;
+        std::int32_t count;
+        const char* header;
+    };
+    const Case cases[] = {{mesh::Layout::plain, 0, "0 3\n"},
+                          {mesh::Layout::plain, 12, "12 3\n"},
+                          {mesh::Layout::tetgen, 0, "0 3 0 0\n"},
+                          {mesh::Layout::tetgen, 2147483647, "2147483647 3 0 0\n"}};
+    for (const Case& c : cases) {
+        char text[64];
+        EXPECT_EQ(std::string(text, mesh::node_header_text(text, c.count, c.layout)), c.header);
+    }
+    const double nodes[] = {1.5, -2, 0.25};
+    const auto text = mesh::node_file_text(nodes, 1, false, mesh::Layout::tetgen);
+    std::vector<char> buffer(text.slice_bytes);
+    ASSERT_EQ(text.slices, 1);
+    EXPECT_EQ(std::string(buffer.data(), text.format(buffer.data(), 0)),
+              "1 3 0 0\n1 1.5 -2 0.25\n");
+}
+
 // Every double read back exactly, in the fewest digits; the node map gives
 // each input node's new number, 0 for a dropped one.
 TEST(WriteNodesAndTets, FullPrecisionAndNodeMap) {

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -96,6 +98,7 @@ TEST_F(OutputFileTest, MissingFolderIsReportedWithTheTargetName) {
     ASSERT_TRUE(error);
     EXPECT_NE(error->message().find(target), std::string::npos);
     EXPECT_NE(error->message().find("No such file"), std::string::npos);
+    EXPECT_EQ(error->saved_errno, ENOENT);
 }
 
 TEST_F(OutputFileTest, FullDeviceIsAFailedWrite) {
@@ -105,7 +108,9 @@ TEST_F(OutputFileTest, FullDeviceIsAFailedWrite) {
     out.put("some bytes\n");
     const auto error = out.finish();
     ASSERT_TRUE(error);
-    EXPECT_NE(error->message().find("/dev/full"), std::string::npos);
+    EXPECT_EQ(error->message(),
+              "/dev/full: cannot write output file: " + std::string(std::strerror(ENOSPC)));
+    EXPECT_EQ(error->saved_errno, ENOSPC);
 }
 
 TEST_F(OutputFileTest, LinkedTargetReplacesTheFileNotTheLink) {

@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Runs of decimal digits, and the length of a token, read eight bytes at a
-// time, for the number scanner's in-place paths. Each function reads a
-// fixed number of bytes at `p` (8, or 16 for token_length), so the caller
-// must own that many there, whatever they hold.
-//
-// On a little-endian machine the 8 bytes are one 64-bit word, the first
-// byte lowest; the other byte order takes a plain loop.
+// Digit runs and token lengths, eight bytes at a time, for the in-place
+// number paths. Each reads a fixed 8 bytes at `p` (16 for token_length),
+// which the caller must own whatever they hold.
 #pragma once
 
 #include <bit>
@@ -22,8 +18,7 @@ inline std::uint64_t load_8_bytes(const char* p) {
     return word;
 }
 
-// How many of the 8 bytes at `p` are digits before the first that is not
-// (8 when all are).
+// The digits before the first non-digit of the 8 bytes at `p`.
 inline int digit_run(const char* p) {
     if constexpr (std::endian::native == std::endian::little) {
         // A byte is a digit when its high nibble is 3 and adding 6 keeps it
@@ -41,12 +36,10 @@ inline int digit_run(const char* p) {
     }
 }
 
-// The value of the `length` (0 to 8) digits at `p`.
 inline std::uint32_t digits_value(const char* p, int length) {
     if (length == 0) return 0;
     if constexpr (std::endian::native == std::endian::little) {
-        // Shift the digits to the top of the word (the vacated low bytes
-        // become leading zeros), then combine pairs, quads and octets.
+        // Digits to the top of the word, then pairs, quads and octets combined.
         std::uint64_t word = load_8_bytes(p) << (8 * (8 - length));
         word = (word & 0x0f0f0f0f0f0f0f0fu) * 2561 >> 8;
         word = (word & 0x00ff00ff00ff00ffu) * 6553601 >> 16;
@@ -59,11 +52,9 @@ inline std::uint32_t digits_value(const char* p, int length) {
     }
 }
 
-// How many of the 16 bytes at `p` come before the first byte that is blank
-// or a control character (at most 0x20), 16 when none is. Every blank is
-// such a byte, so a token ends there or earlier. The count depends only on
-// two loads and a few word operations, so a reader that moves on by it does
-// not wait for the number to be parsed.
+// The bytes of the 16 at `p` before the first at most 0x20, where a token
+// ends at the latest. Two loads and a few word operations, so a reader that
+// moves on by it does not wait for the parse.
 inline int token_length(const char* p) {
     if constexpr (std::endian::native == std::endian::little) {
         // A byte below 0x21 borrows when 0x21 is subtracted and has its top
@@ -81,7 +72,6 @@ inline int token_length(const char* p) {
     }
 }
 
-// 10^length for length 0 to 8.
 inline std::uint64_t decimal_scale(int length) {
     static constexpr std::uint64_t scales[] = {1,      10,      100,      1000,     10000,
                                                100000, 1000000, 10000000, 100000000};

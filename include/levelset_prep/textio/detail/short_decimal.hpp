@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Short decimal numbers as data files write them ("-12.3457", "0.5",
-// "1.5e-05"), parsed to the correctly rounded float or double without a
-// general conversion: the part of the number scanner that runs inline in
-// the readers' loops. Anything longer or rarer is left to the caller's
-// general path.
+// Short decimals as data files write them ("-12.3457", "1.5e-05"), parsed
+// inline to the correctly rounded value; anything longer or rarer is left to
+// the general path.
 #pragma once
 
 #include <array>
@@ -13,10 +11,8 @@
 
 namespace levelset_prep::textio::detail {
 
-// Limits of the exact path for one floating-point type: a mantissa of at
-// most `max_mantissa` and a power of ten of at most `max_power` are both
-// exact in the type, so one multiplication or division of the two rounds
-// once, to the correctly rounded value that from_chars gives too.
+// A mantissa and a power of ten within these are both exact in the type, so
+// one multiplication or division rounds once, to from_chars's value.
 template <typename Float>
 struct ExactLimits;
 template <>
@@ -48,11 +44,9 @@ constexpr auto make_power_table() {
 template <typename Float>
 inline constexpr auto exact_powers_of_ten = make_power_table<Float>();
 
-// An optional sign, up to seven integer and seven fraction digits and an
-// exponent of up to three digits, at `p`, with 24 bytes of room behind it.
-// Sets `value` and `stop` (the first byte after the number) and returns
-// true, or returns false for anything else, including numbers whose value
-// this path cannot round exactly.
+// Up to seven integer and seven fraction digits and a three-digit exponent,
+// with 24 bytes of room behind `p`; false for anything else, including
+// numbers this path cannot round exactly.
 template <typename Float>
 inline bool parse_short_decimal(const char* p, Float& value, const char*& stop) {
     const bool negative = *p == '-';
