@@ -48,7 +48,8 @@ std::unique_ptr<float[]> level_set_values(const py::object& values, std::int32_t
         node_array(values, "level_set", nodes, "fiu"));
     if (!array) throw py::error_already_set();
     auto copy = std::make_unique<float[]>(static_cast<std::size_t>(nodes));
-    if (nodes > 0) std::memcpy(copy.get(), array.data(), static_cast<std::size_t>(nodes) * sizeof(float));
+    if (nodes > 0)
+        std::memcpy(copy.get(), array.data(), static_cast<std::size_t>(nodes) * sizeof(float));
     return copy;
 }
 
@@ -62,8 +63,8 @@ std::unique_ptr<std::int32_t[]> input_node_values(const py::object& values, std:
         const std::int64_t value = array.data()[i];
         if (value < std::numeric_limits<std::int32_t>::min() ||
             value > std::numeric_limits<std::int32_t>::max()) {
-            raise_value_error("input_node[" + std::to_string(i) + "] is " +
-                              std::to_string(value) + ": not a 32-bit number");
+            raise_value_error("input_node[" + std::to_string(i) + "] is " + std::to_string(value) +
+                              ": not a 32-bit number");
         }
         copy[i] = static_cast<std::int32_t>(value);
     }
@@ -76,8 +77,9 @@ const Mesh& mesh_and_data(const py::object& source, const py::object& level_set,
                           const py::object& input_node, PointData& data) {
     if (py::isinstance<CleanResult>(source)) {
         if (!level_set.is_none() || !input_node.is_none()) {
-            raise_value_error("a CleanResult brings its own level_set and input_node; "
-                              "pass its .mesh to write others");
+            raise_value_error(
+                "a CleanResult brings its own level_set and input_node; "
+                "pass its .mesh to write others");
         }
         const auto& cleaned = source.cast<const CleanResult&>();
         const Mesh& mesh = cleaned.mesh.cast<const Mesh&>();
